@@ -1,0 +1,94 @@
+# kavero_module(<name> DIR <folder> DEPENDS <targets...> [TEST_DEPENDS <targets...>])
+#
+# Makes the subsystem in <folder> one static library, kavero_<name>, from
+# every .cpp file directly in the folder, except:
+#   *_test.cpp       unit tests: one GoogleTest binary, <name>_tests, run by CTest;
+#   *_testutil.cpp   test helpers: kavero_<name>_testutil, linked by this
+#                    module's tests and by the tests of modules above it;
+#   *_benchmark.cpp  benchmarks: one Google Benchmark binary, <name>_benchmarks;
+#   *_main.cpp       command-line tools, each its own executable.
+# Files are picked up by glob, so adding a file needs no edit here.
+set(KAVERO_MODULES "" CACHE INTERNAL "")
+set(KAVERO_TESTUTILS "" CACHE INTERNAL "")
+
+set(KAVERO_WARNINGS -Wall -Wextra)
+
+function(kavero_module name)
+  cmake_parse_arguments(M "" "DIR" "DEPENDS;TEST_DEPENDS" ${ARGN})
+  set(dir ${PROJECT_SOURCE_DIR}/${M_DIR})
+  file(GLOB all CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(lib_src "")
+  set(test_src "")
+  set(util_src "")
+  set(bench_src "")
+  set(tool_src "")
+  foreach(f ${all})
+    if(f MATCHES "_test\\.cpp$")
+      list(APPEND test_src ${f})
+    elseif(f MATCHES "_testutil\\.cpp$")
+      list(APPEND util_src ${f})
+    elseif(f MATCHES "_benchmark\\.cpp$")
+      list(APPEND bench_src ${f})
+    elseif(f MATCHES "_main\\.cpp$")
+      list(APPEND tool_src ${f})
+    else()
+      list(APPEND lib_src ${f})
+    endif()
+  endforeach()
+
+  set(lib kavero_${name})
+  if(lib_src)
+    add_library(${lib} STATIC ${lib_src})
+    target_include_directories(${lib} PUBLIC ${PROJECT_SOURCE_DIR})
+  else()
+    add_library(${lib} INTERFACE)
+    target_include_directories(${lib} INTERFACE ${PROJECT_SOURCE_DIR})
+  endif()
+  if(lib_src)
+    target_compile_options(${lib} PRIVATE ${KAVERO_WARNINGS})
+    target_link_libraries(${lib} PUBLIC ${M_DEPENDS})
+    set(KAVERO_MODULES ${KAVERO_MODULES} ${lib} CACHE INTERNAL "")
+  else()
+    target_link_libraries(${lib} INTERFACE ${M_DEPENDS})
+  endif()
+
+  set(utils ${KAVERO_TESTUTILS})
+  if(util_src AND KAVERO_BUILD_TESTS)
+    add_library(${lib}_testutil STATIC ${util_src})
+    target_compile_options(${lib}_testutil PRIVATE ${KAVERO_WARNINGS})
+    target_link_libraries(${lib}_testutil PUBLIC ${lib} ${utils} GTest::gtest GTest::gmock)
+    set(KAVERO_TESTUTILS ${KAVERO_TESTUTILS} ${lib}_testutil CACHE INTERNAL "")
+    list(APPEND utils ${lib}_testutil)
+  endif()
+
+  foreach(f ${tool_src})
+    get_filename_component(tool ${f} NAME_WE)
+    string(REGEX REPLACE "_main$" "" tool ${tool})
+    string(REPLACE "_" "-" tool ${tool})
+    add_executable(${tool} ${f})
+    target_compile_options(${tool} PRIVATE ${KAVERO_WARNINGS})
+    target_link_libraries(${tool} PRIVATE ${lib})
+    set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  endforeach()
+
+  if(test_src AND KAVERO_BUILD_TESTS)
+    add_executable(${name}_tests ${test_src})
+    target_compile_options(${name}_tests PRIVATE ${KAVERO_WARNINGS})
+    target_link_libraries(${name}_tests PRIVATE ${lib} ${utils} ${M_TEST_DEPENDS}
+      GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${name}_tests PRIVATE
+      KAVERO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+      KAVERO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    gtest_discover_tests(${name}_tests
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+      DISCOVERY_MODE PRE_TEST
+      PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endif()
+
+  if(bench_src AND KAVERO_BUILD_BENCHMARKS)
+    add_executable(${name}_benchmarks ${bench_src})
+    target_compile_options(${name}_benchmarks PRIVATE ${KAVERO_WARNINGS})
+    target_link_libraries(${name}_benchmarks PRIVATE ${lib} ${utils} benchmark::benchmark benchmark::benchmark_main)
+    set_target_properties(${name}_benchmarks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  endif()
+endfunction()

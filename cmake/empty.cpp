@@ -1,0 +1,2 @@
+// The shared library is made of the subsystems' archives; it has no source
+// of its own.
