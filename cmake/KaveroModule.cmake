@@ -92,3 +92,26 @@ function(kavero_module name)
     set_target_properties(${name}_benchmarks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   endif()
 endfunction()
+
+# kavero_link_cycle(<targets...>)
+#
+# The runtime layers call each other (an analyzer reaches its engine, the
+# engine loads languages), so each of these static libraries links all the
+# others; CMake repeats cyclic static libraries on the link line as needed.
+# Empty (interface) targets take no part.
+function(kavero_link_cycle)
+  set(real "")
+  foreach(t ${ARGN})
+    get_target_property(type ${t} TYPE)
+    if(type STREQUAL "STATIC_LIBRARY")
+      list(APPEND real ${t})
+    endif()
+  endforeach()
+  foreach(a ${real})
+    foreach(b ${real})
+      if(NOT a STREQUAL b)
+        target_link_libraries(${a} PUBLIC ${b})
+      endif()
+    endforeach()
+  endforeach()
+endfunction()
