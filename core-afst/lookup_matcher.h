@@ -346,14 +346,20 @@ class EndOffsetResultCollector {
 
 namespace internal {
 
-// How the two matcher families differ in the arc step.
+// How the two matcher families differ in the arc step. The network walks
+// also charge every result they record to the budget, one step per stack
+// entry that the result's text is assembled from: a cycle of arcs that
+// consume nothing through a final state would otherwise record a result on
+// every turn from an ever deeper stack, and cost the square of the budget.
 struct NetworkRules {
   static constexpr bool kShortLabelsOnly = false;
   static constexpr bool kPushAfterEndControl = true;
+  static constexpr bool kChargeResults = true;
 };
 struct TransducerRules {
   static constexpr bool kShortLabelsOnly = true;
   static constexpr bool kPushAfterEndControl = false;
+  static constexpr bool kChargeResults = false;
 };
 
 template <class Rules, class EndPolicy, class Arc, class Input, class Labels, class Stack,
@@ -373,6 +379,12 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
   uint32_t c = 0;
 
   uint64_t iterations = 0;
+  // Records a result; false when the walk is to end.
+  auto record = [&](Position at, int64_t output) {
+    collector.add(input, at, labels, stack, output);
+    if (Rules::kChargeResults) iterations += stack.size();
+    return !collector.full();
+  };
   while (!stack.empty()) {
     if (++iterations > budget) break;
     auto& top = stack.back();
@@ -390,8 +402,7 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
     if (label.flags & InputLabel::kEpsilon) {
       labels.check_output(arc.olabel);
       if (labels.is_final(arc.nextstate) && EndPolicy::allows(input, at)) {
-        collector.add(input, at, labels, stack, arc.olabel);
-        if (collector.full()) break;
+        if (!record(at, arc.olabel)) break;
       }
       stack.emplace_back(transducer, arc.nextstate, at, arc.olabel);
       continue;
@@ -418,8 +429,7 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
         labels.check_output(arc.olabel);
         const Position next = after;
         if (labels.is_final(arc.nextstate) && EndPolicy::allows(input, next)) {
-          collector.add(input, next, labels, stack, arc.olabel);
-          if (collector.full()) break;
+          if (!record(next, arc.olabel)) break;
         }
         stack.emplace_back(transducer, arc.nextstate, next, arc.olabel);
         continue;
@@ -431,8 +441,7 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
       if (!labels.is_final(arc.nextstate)) {
         stack.emplace_back(transducer, arc.nextstate, at, arc.olabel);
       } else if ((label.flags & InputLabel::kEndControl) && EndPolicy::allows(input, at)) {
-        collector.add(input, at, labels, stack, arc.olabel);
-        if (collector.full()) break;
+        if (!record(at, arc.olabel)) break;
         if (Rules::kPushAfterEndControl) {
           stack.emplace_back(transducer, arc.nextstate, at, arc.olabel);
         }
