@@ -14,14 +14,14 @@ namespace zel {
 namespace kavero {
 namespace {
 
-using testing::build_document;
-using testing::dump;
-using testing::find_concept;
-using testing::kDumpOffsets;
-using testing::sentence_at;
+using zel::testing::build_document;
+using zel::testing::dump;
+using zel::testing::find_concept;
+using zel::testing::kDumpOffsets;
+using zel::testing::sentence_at;
 
 TEST(AnnotationModel, TwoSentenceDocumentLayout) {
-  testing::TestDocument doc = build_document(
+  zel::testing::TestDocument doc = build_document(
       "The/Det [Animal big/Adj dog/Nn-Sg] runs/V-Pres-3-Sg|Nn-Pl\n"
       "[Person [Name John/Prop] Smith/Prop] [Verb left/V]");
   EXPECT_EQ(doc.text, "The big dog runs John Smith left");

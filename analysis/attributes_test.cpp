@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "analysis/annotation.h"
+#include "base/output_capture_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -377,9 +378,10 @@ TEST_F(ConceptMatch, Expressions) {
 
 TEST_F(ConceptMatch, BadExpressionsMatchNothingAndAreReported) {
   for (const char* condition : {"/(", ""}) {
-    ::testing::internal::CaptureStdout();
-    EXPECT_FALSE(match("name", condition));
-    const std::string printed = ::testing::internal::GetCapturedStdout();
+    bool matched = true;
+    const std::string printed = zel::testing::capture_stdout(
+        [&] { matched = match("name", condition); });
+    EXPECT_FALSE(matched);
     EXPECT_EQ(printed.find(std::string(condition) +
                            "/ is not a valid regular expression: \""),
               0u)

@@ -8,8 +8,21 @@
 #include <vector>
 
 namespace zel {
-namespace kavero {
 namespace testing {
+
+using kavero::Annotation;
+using kavero::AnnotationCollection;
+using kavero::Attribute;
+using kavero::Attributes;
+using kavero::Concept;
+using kavero::ConceptFlag;
+using kavero::EndAnnotation;
+using kavero::EndOfStream;
+using kavero::MorphData;
+using kavero::Sentence;
+using kavero::Token;
+using kavero::annotation_cast;
+
 namespace {
 
 struct ReadingSpec {
@@ -227,7 +240,7 @@ void append_sentence(const SentenceSpec& spec, std::string& text,
     Concept* made = new Concept(tokens[c.first_token]->begin,
                                 tokens[c.last_token]->end, c.uri);
     for (const auto& attribute : c.attributes) {
-      made->add(attribute.first, attribute.second, kStoreWhenShared);
+      made->add(attribute.first, attribute.second, kavero::kStoreWhenShared);
     }
     concepts.push_back(made);
   }
@@ -260,7 +273,7 @@ void write_attributes(std::ostream& out, const Attributes& list) {
   for (const Attribute& entry : list) {
     if (!first) out << ';';
     first = false;
-    out << entry.first << '=' << to_string(entry.second);
+    out << entry.first << '=' << kavero::to_string(entry.second);
   }
 }
 
@@ -291,7 +304,7 @@ void write_list(std::ostream& out, const AnnotationCollection& list,
     if (!first) out << ' ';
     first = false;
     switch (a->kind) {
-      case kConceptKind: {
+      case kavero::kConceptKind: {
         const Concept* c = static_cast<const Concept*>(a);
         out << '[' << c->uri;
         write_offsets(out, a, details);
@@ -308,16 +321,16 @@ void write_list(std::ostream& out, const AnnotationCollection& list,
         if ((details & kDumpFlags) && c->flags.any()) {
           out << '!';
           bool first_flag = true;
-          for (size_t bit = 0; bit < kConceptFlagCount; ++bit) {
+          for (size_t bit = 0; bit < kavero::kConceptFlagCount; ++bit) {
             if (!c->flags.test(bit)) continue;
             if (!first_flag) out << ',';
             first_flag = false;
-            out << concept_flag_name(static_cast<ConceptFlag>(bit));
+            out << kavero::concept_flag_name(static_cast<ConceptFlag>(bit));
           }
         }
         break;
       }
-      case kTokenKind: {
+      case kavero::kTokenKind: {
         const Token* t = static_cast<const Token*>(a);
         out << t->literal;
         write_offsets(out, a, details);
@@ -341,7 +354,7 @@ void write_list(std::ostream& out, const AnnotationCollection& list,
         }
         break;
       }
-      case kEndAnnotationKind: {
+      case kavero::kEndAnnotationKind: {
         const EndAnnotation* e = static_cast<const EndAnnotation*>(a);
         out << ']';
         for (size_t i = 0; i < e->concepts.size(); ++i) {
@@ -352,11 +365,11 @@ void write_list(std::ostream& out, const AnnotationCollection& list,
         write_offsets(out, a, details);
         break;
       }
-      case kEndOfStreamKind:
+      case kavero::kEndOfStreamKind:
         out << '$';
         write_offsets(out, a, details);
         break;
-      case kSentenceKind:
+      case kavero::kSentenceKind:
         out << "<sentence>";
         write_offsets(out, a, details);
         break;
@@ -386,7 +399,7 @@ TestDocument build_document(const std::string& spec) {
 
 std::string dump(const AnnotationCollection& list, unsigned details) {
   std::ostringstream out;
-  if (list.head != nullptr && list.head->kind == kSentenceKind) {
+  if (list.head != nullptr && list.head->kind == kavero::kSentenceKind) {
     bool first = true;
     for (const Annotation* a : list) {
       if (!first) out << '\n';
@@ -441,5 +454,4 @@ Sentence* sentence_at(const AnnotationCollection& document, size_t index) {
 }
 
 }  // namespace testing
-}  // namespace kavero
 }  // namespace zel

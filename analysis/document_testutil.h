@@ -41,14 +41,13 @@
 #include "analysis/annotation.h"
 
 namespace zel {
-namespace kavero {
 namespace testing {
 
 struct TestDocument {
   // The document text the offsets point into.
   std::string text;
   // The document list of sentences.
-  std::shared_ptr<AnnotationCollection> sentences;
+  std::shared_ptr<kavero::AnnotationCollection> sentences;
 };
 
 // Builds a document from the compact text above; throws
@@ -72,22 +71,23 @@ enum DumpDetail : unsigned {
 
 // Dumps a document list (one line per sentence, joined by "\n") or one
 // sentence list.
-std::string dump(const AnnotationCollection& list, unsigned details = 0);
+std::string dump(const kavero::AnnotationCollection& list,
+                 unsigned details = 0);
 
 // The n-th (from 1) concept of that URI, in document order; null if none.
-Concept* find_concept(const AnnotationCollection& document,
-                      const std::string& uri, int n = 1);
+kavero::Concept* find_concept(const kavero::AnnotationCollection& document,
+                              const std::string& uri, int n = 1);
 
 // The n-th (from 1) token with that literal, in document order; null if
 // none.
-Token* find_token(const AnnotationCollection& document,
-                  const std::string& literal, int n = 1);
+kavero::Token* find_token(const kavero::AnnotationCollection& document,
+                          const std::string& literal, int n = 1);
 
 // The sentence at a 0-based position of the document list; null if none.
-Sentence* sentence_at(const AnnotationCollection& document, size_t index);
+kavero::Sentence* sentence_at(const kavero::AnnotationCollection& document,
+                              size_t index);
 
 }  // namespace testing
-}  // namespace kavero
 }  // namespace zel
 
 #endif  // KAVERO_ANALYSIS_DOCUMENT_TESTUTIL_H_

@@ -6,9 +6,13 @@
 #include <gtest/gtest.h>
 
 namespace zel {
-namespace kavero {
 namespace testing {
 namespace {
+
+using kavero::Attributes;
+using kavero::Concept;
+using kavero::MorphData;
+using kavero::Token;
 
 TEST(DocumentTestutil, ReadingsRoundTrip) {
   const std::string spec =
@@ -50,8 +54,8 @@ TEST(DocumentTestutil, ConceptsAttributesAndFlags) {
             "[Sentence [Person{age=3;name=John;name=Jo} [A [B John ]B,A "
             "Smith ]Person,Sentence $");
   Concept* b = find_concept(*doc.sentences, "B");
-  b->flags.set(kDeleted);
-  b->flags.set(kImport);
+  b->flags.set(kavero::kDeleted);
+  b->flags.set(kavero::kImport);
   b->attributes.store = std::make_shared<Attributes>();
   b->attributes.store->add("s", "1");
   EXPECT_EQ(dump(*doc.sentences, kDumpAttributes | kDumpFlags),
@@ -89,5 +93,4 @@ TEST(DocumentTestutil, RefusesWhatItCannotRead) {
 
 }  // namespace
 }  // namespace testing
-}  // namespace kavero
 }  // namespace zel

@@ -1,6 +1,7 @@
 #include "analysis/filter.h"
 
 #include "analysis/annotation.h"
+#include "base/rule_pattern.h"
 
 namespace zel {
 namespace kavero {

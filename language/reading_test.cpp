@@ -1,30 +1,34 @@
 #include "language/reading.h"
 
+#include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "analysis/annotation.h"
-#include "analysis/document_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
-// One token built from the compact document text; it lives until the next
-// call.
-class ReadingTest : public ::testing::Test {
- protected:
-  Token* token(const std::string& spec) {
-    doc_ = testing::build_document(spec);
-    Sentence* sentence = testing::sentence_at(*doc_.sentences, 0);
-    // The first annotation is the "Sentence" concept.
-    return annotation_cast<Token>(sentence->annotations.head->next);
-  }
+MorphData reading(const std::string& pos,
+                  const std::vector<std::string>& properties = {},
+                  const std::vector<MorphData>& components = {}) {
+  MorphData r(pos, "stem", 1.0);
+  r.properties = properties;
+  r.components = components;
+  return r;
+}
 
- private:
-  testing::TestDocument doc_;
-};
+std::unique_ptr<Token> token(const std::vector<MorphData>& readings,
+                             const std::set<std::string>& properties = {}) {
+  auto t = std::make_unique<Token>(0, 1, "x");
+  t->readings.assign(readings.begin(), readings.end());
+  t->properties = properties;
+  return t;
+}
 
 TEST(MorphData, TagIdFollowsThePartOfSpeech) {
   MorphData det("Det", "the", 1.0);
@@ -61,52 +65,55 @@ TEST(MorphData, CopiesAreDeep) {
   EXPECT_EQ(copy.components[1].components[0].weight, 0.5);
 }
 
-TEST_F(ReadingTest, RootTests) {
-  Token* t = token("dogs/Nn-Sg|V-Pres-3-Sg");
-  EXPECT_TRUE(has_pos(t, 0x200000u));
-  EXPECT_TRUE(has_pos(t, 0x10000000u));
-  EXPECT_FALSE(has_pos(t, 0x200001u));  // a full tag id
-  EXPECT_FALSE(has_pos(t, 0x10200000u));  // two root bits
-  EXPECT_FALSE(has_pos(t, 0x10000u));
-  EXPECT_FALSE(has_pos(token("dogs"), 0x200000u));
+TEST(ReadingTests, RootTests) {
+  auto t = token({reading("Nn-Sg"), reading("V-Pres-3-Sg")});
+  EXPECT_TRUE(has_pos(t.get(), 0x200000u));
+  EXPECT_TRUE(has_pos(t.get(), 0x10000000u));
+  EXPECT_FALSE(has_pos(t.get(), 0x200001u));    // a full tag id
+  EXPECT_FALSE(has_pos(t.get(), 0x10200000u));  // two root bits
+  EXPECT_FALSE(has_pos(t.get(), 0x10000u));
+  EXPECT_FALSE(has_pos(token({}).get(), 0x200000u));
   // An unknown tag has root 0.
-  EXPECT_TRUE(has_pos(token("dogs/Xy"), 0u));
+  EXPECT_TRUE(has_pos(token({reading("Xy")}).get(), 0u));
 }
 
-TEST_F(ReadingTest, PrefixTests) {
-  Token* t = token("dogs/Nn-Sg|Punct-Close");
-  EXPECT_TRUE(has_pos(t, "Nn-S"));
-  EXPECT_TRUE(has_pos(t, "Nn"));
-  EXPECT_TRUE(has_pos(t, ""));
-  EXPECT_TRUE(has_pos(t, "Punct"));
-  EXPECT_FALSE(has_pos(t, "nn"));
-  EXPECT_FALSE(has_pos(t, "Nn-Sg-"));
-  EXPECT_TRUE(is_punctuation(t));
-  EXPECT_FALSE(is_punctuation(token("dogs/Nn-Sg")));
-  EXPECT_FALSE(has_pos(token("dogs"), ""));
+TEST(ReadingTests, PrefixTests) {
+  auto t = token({reading("Nn-Sg"), reading("Punct-Close")});
+  EXPECT_TRUE(has_pos(t.get(), "Nn-S"));
+  EXPECT_TRUE(has_pos(t.get(), "Nn"));
+  EXPECT_TRUE(has_pos(t.get(), ""));
+  EXPECT_TRUE(has_pos(t.get(), "Punct"));
+  EXPECT_FALSE(has_pos(t.get(), "nn"));
+  EXPECT_FALSE(has_pos(t.get(), "Nn-Sg-"));
+  EXPECT_TRUE(is_punctuation(t.get()));
+  EXPECT_FALSE(is_punctuation(token({reading("Nn-Sg")}).get()));
+  EXPECT_FALSE(has_pos(token({}).get(), ""));
 }
 
-TEST_F(ReadingTest, ComponentTests) {
-  Token* t = token("doorbell/Nn-Sg(Nn:door,V-Inf:ring)|Adj");
-  EXPECT_TRUE(has_pos_components(t, "V"));
-  EXPECT_TRUE(has_pos_components(t, 0x10000000u));
-  EXPECT_FALSE(has_pos(t, "V"));
-  EXPECT_FALSE(has_pos(t, 0x10000000u));
-  EXPECT_TRUE(has_pos_components(t, "Adj"));
-  EXPECT_FALSE(has_pos_components(t, "Det"));
-  EXPECT_FALSE(has_pos_components(t, 0x100000u));
+TEST(ReadingTests, ComponentTests) {
+  auto t = token({reading("Nn-Sg", {}, {reading("Nn"), reading("V-Inf")}),
+                  reading("Adj")});
+  EXPECT_TRUE(has_pos_components(t.get(), "V"));
+  EXPECT_TRUE(has_pos_components(t.get(), 0x10000000u));
+  EXPECT_FALSE(has_pos(t.get(), "V"));
+  EXPECT_FALSE(has_pos(t.get(), 0x10000000u));
+  EXPECT_TRUE(has_pos_components(t.get(), "Adj"));
+  EXPECT_FALSE(has_pos_components(t.get(), "Det"));
+  EXPECT_FALSE(has_pos_components(t.get(), 0x100000u));
   // One level of components only.
-  Token* deep = token("x/Nn(Nn(V))");
-  EXPECT_FALSE(has_pos_components(deep, "V"));
+  auto deep = token({reading("Nn", {}, {reading("Nn", {}, {reading("V")})})});
+  EXPECT_FALSE(has_pos_components(deep.get(), "V"));
+  EXPECT_FALSE(has_pos_components(deep.get(), 0x10000000u));
 }
 
-TEST_F(ReadingTest, OpenQuotes) {
-  EXPECT_TRUE(is_open_quote(token("\"/Punct-Quote")));
-  EXPECT_TRUE(is_open_quote(token("(/Punct-Close|Punct-Open")));
-  Token* close = token(")/Punct-Close");
-  EXPECT_FALSE(is_open_quote(close));
-  EXPECT_TRUE(is_punctuation(close));
-  EXPECT_FALSE(is_open_quote(token("x/Punct-Quotes")));
+TEST(ReadingTests, OpenQuotes) {
+  EXPECT_TRUE(is_open_quote(token({reading("Punct-Quote")}).get()));
+  EXPECT_TRUE(is_open_quote(
+      token({reading("Punct-Close"), reading("Punct-Open")}).get()));
+  auto close = token({reading("Punct-Close")});
+  EXPECT_FALSE(is_open_quote(close.get()));
+  EXPECT_TRUE(is_punctuation(close.get()));
+  EXPECT_FALSE(is_open_quote(token({reading("Punct-Quotes")}).get()));
   Sentence sentence(0, 1);
   Concept concept_annotation(0, 1, "Punct-Quote");
   EXPECT_FALSE(is_open_quote(&sentence));
@@ -114,46 +121,54 @@ TEST_F(ReadingTest, OpenQuotes) {
   EXPECT_FALSE(is_open_quote(nullptr));
 }
 
-TEST_F(ReadingTest, SentenceBeginCandidates) {
+TEST(ReadingTests, SentenceBeginCandidates) {
   struct Case {
-    const char* token;
+    std::vector<const char*> tags;
     bool candidate;
   };
   const Case cases[] = {
-      {"The/Det|Nn-Std", false}, {"The/Nn-Std|Det", false},
-      {"He/Pron", true},         {"Big/Adj-Std", false},
-      {"Go/V|Adj", true},        {"So/Adj|Adv", true},
-      {"X/Prop|Num|Punct", false}, {"X/Emoji", false},
-      {"X/Unknown|Conj", true},  {"X", false},
-      {"A/Aux", true},           {"A/Part", true},
-      {"A/Prep", true},
+      {{"Det", "Nn-Std"}, false}, {{"Nn-Std", "Det"}, false},
+      {{"Pron"}, true},           {{"Adj-Std"}, false},
+      {{"V", "Adj"}, true},       {{"Adj", "Adv"}, true},
+      {{"Prop", "Num", "Punct"}, false},
+      {{"Emoji"}, false},         {{"Unknown", "Conj"}, true},
+      {{}, false},                {{"Aux"}, true},
+      {{"Part"}, true},           {{"Prep"}, true},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(is_sentence_begin_candidate(token(c.token)), c.candidate)
-        << c.token;
+    std::vector<MorphData> readings;
+    std::string shown;
+    for (const char* tag : c.tags) {
+      readings.push_back(reading(tag));
+      shown += std::string(tag) + " ";
+    }
+    EXPECT_EQ(is_sentence_begin_candidate(token(readings).get()), c.candidate)
+        << shown;
   }
 }
 
-TEST_F(ReadingTest, Properties) {
-  Token* t = token("Mum/Nn-Sg+Sg+fam");
-  EXPECT_TRUE(t->properties.empty());
+TEST(ReadingTests, Properties) {
+  auto t = token({reading("Nn-Sg", {"Sg", "fam"})});
   EXPECT_TRUE(has_property(*t, "fam"));
-  EXPECT_TRUE(has_token_property(t, "Sg"));
+  EXPECT_TRUE(has_token_property(t.get(), "Sg"));
   EXPECT_FALSE(has_property(*t, "Pl"));
-  Token* own = token("x{nf}");
+  auto own = token({}, {"nf"});
   EXPECT_TRUE(has_property(*own, "nf"));
   EXPECT_FALSE(has_property(*own, "n"));
   // Components are not searched.
-  EXPECT_FALSE(has_property(*token("x/Nn(Nn+deep)"), "deep"));
+  auto deep = token({reading("Nn", {}, {reading("Nn", {"deep"})})});
+  EXPECT_FALSE(has_property(*deep, "deep"));
 }
 
-TEST_F(ReadingTest, RemoveReadingsByProperty) {
-  Token* t = token("km/Nn-Sym+unit|Num+value|Nn-Sym:k+unit+x|Adj(Nn+unit)");
-  remove_pos_with_morpho_syntax(t, "unit");
+TEST(ReadingTests, RemoveReadingsByProperty) {
+  auto t = token({reading("Nn-Sym", {"unit"}), reading("Num", {"value"}),
+                  reading("Nn-Sym", {"x", "unit"}),
+                  reading("Adj", {}, {reading("Nn", {"unit"})})});
+  remove_pos_with_morpho_syntax(t.get(), "unit");
   ASSERT_EQ(t->readings.size(), 2u);
   EXPECT_EQ(t->readings.front().pos(), "Num");
   EXPECT_EQ(t->readings.back().pos(), "Adj");
-  remove_pos_with_morpho_syntax(t, "none");
+  remove_pos_with_morpho_syntax(t.get(), "none");
   EXPECT_EQ(t->readings.size(), 2u);
 }
 
