@@ -51,7 +51,7 @@ TEST(LoggingApi, SetLoggerChangesTheFirstLoggerOfTheId) {
   EXPECT_FALSE(zel_api_set_logger(id, nullptr));
   EXPECT_TRUE(zel_api_set_logger(id, "error"));
   std::vector<std::uint16_t> levels;
-  for (const auto& logger : *zel::wlog::loggers()) {
+  for (const auto& logger : zel::wlog::loggers()) {
     if (logger.id == id) levels.push_back(logger.level);
   }
   EXPECT_THAT(levels, ElementsAre(zel::wlog::kLevelError, zel::wlog::kLevelDebug));

@@ -17,11 +17,23 @@ namespace zel {
 namespace wlog {
 namespace {
 
-// The list and the lock that guards replacing it. Never destroyed, so that
-// code running during the program's exit may still log.
+// Every logger ever added and every list ever published. Lists are never
+// changed once published, and neither they nor the loggers are freed, so a
+// log site can walk the current list without a lock while another thread
+// adds a logger. The registry itself is never destroyed, so that code running
+// during the program's exit may still log.
 struct Registry {
-  std::mutex mutex;
-  std::shared_ptr<const LoggerList> list = std::make_shared<const LoggerList>();
+  using Table = std::vector<const detail::Slot*>;
+
+  std::mutex mutex;  // serialises changes
+  std::vector<std::unique_ptr<detail::Slot>> slots;
+  std::vector<std::unique_ptr<const Table>> tables;
+  std::atomic<const Table*> current{nullptr};
+
+  Registry() {
+    tables.push_back(std::make_unique<const Table>());
+    current.store(tables.back().get(), std::memory_order_release);
+  }
 };
 
 Registry& registry() {
@@ -31,29 +43,43 @@ Registry& registry() {
 
 std::once_flag environment_logger_flag;
 
+Logger copy_of(const detail::Slot& slot) {
+  return Logger{slot.id, slot.level.load(std::memory_order_relaxed), slot.sink};
+}
+
 }  // namespace
 
-std::shared_ptr<const LoggerList> loggers() {
-  Registry& r = registry();
-  std::lock_guard<std::mutex> lock(r.mutex);
-  return r.list;
+namespace detail {
+
+const std::vector<const Slot*>& current_slots() {
+  return *registry().current.load(std::memory_order_acquire);
+}
+
+}  // namespace detail
+
+LoggerList loggers() {
+  LoggerList list;
+  for (const detail::Slot* slot : detail::current_slots()) list.push_back(copy_of(*slot));
+  return list;
 }
 
 bool add_logger(const Logger& logger) {
   if (!logger.sink) return false;
   Registry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  auto next = std::make_shared<LoggerList>(*r.list);
-  next->push_back(logger);
-  r.list = std::move(next);
+  r.slots.push_back(std::make_unique<detail::Slot>(logger.id, logger.level, logger.sink));
+  auto next = std::make_unique<Registry::Table>(*r.current.load(std::memory_order_relaxed));
+  next->push_back(r.slots.back().get());
+  r.tables.push_back(std::move(next));
+  r.current.store(r.tables.back().get(), std::memory_order_release);
   return true;
 }
 
 bool has_logger(std::uint16_t id) { return get_logger(id).has_value(); }
 
 std::optional<Logger> get_logger(std::uint16_t id) {
-  for (const Logger& logger : *loggers()) {
-    if (logger.id == id) return logger;
+  for (const detail::Slot* slot : detail::current_slots()) {
+    if (slot->id == id) return copy_of(*slot);
   }
   return std::nullopt;
 }
@@ -78,11 +104,9 @@ bool set_level(std::uint16_t id, const char* name) {
   if (!to_value(name, value)) return false;
   Registry& r = registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  for (std::size_t i = 0; i < r.list->size(); ++i) {
-    if ((*r.list)[i].id != id) continue;
-    auto next = std::make_shared<LoggerList>(*r.list);
-    (*next)[i].level = value;
-    r.list = std::move(next);
+  for (const detail::Slot* slot : detail::current_slots()) {
+    if (slot->id != id) continue;
+    slot->level.store(value, std::memory_order_relaxed);
     return true;
   }
   return false;

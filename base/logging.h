@@ -12,14 +12,16 @@
 //
 // The host adds loggers (through the C interface) and changes their levels;
 // "KAVERO_LOG_LEVEL" adds default loggers that print timestamped lines on
-// standard output (set_environment_logger). The list may change while other
-// threads log: every change makes a new list, and a log site walks the list
-// it found when it started. Sinks run on the thread that logs and must be
-// safe to call from any thread.
+// standard output (set_environment_logger). Loggers may be added and their
+// levels changed while other threads log: a log site takes no lock and walks
+// the list it found when it started. Nothing removes a logger. Sinks run on
+// the thread that logs and must be safe to call from any thread; a sink may
+// add loggers.
 
 #ifndef KAVERO_BASE_LOGGING_H_
 #define KAVERO_BASE_LOGGING_H_
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -27,6 +29,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zel {
@@ -53,9 +56,28 @@ struct Logger {
 
 using LoggerList = std::vector<Logger>;
 
-// The list as it is now, in the order the loggers were added. It never
-// changes; later changes make a new list.
-std::shared_ptr<const LoggerList> loggers();
+namespace detail {
+
+// One logger as the list holds it. Made once and kept until the program
+// ends; only its level changes (atomically, through set_level).
+struct Slot {
+  Slot(std::uint16_t id, std::uint16_t level, Sink sink)
+      : id(id), level(level), sink(std::move(sink)) {}
+  const std::uint16_t id;
+  mutable std::atomic<std::uint16_t> level;
+  const Sink sink;
+};
+
+// The loggers as they are now, in the order they were added. Adding a
+// logger publishes a new list and keeps the old one, so a walk that started
+// on it may finish; no lock is taken.
+const std::vector<const Slot*>& current_slots();
+
+}  // namespace detail
+
+// A copy of the loggers as they are now, in the order they were added. Log
+// sites use log() instead.
+LoggerList loggers();
 
 // Appends a copy of the logger (no test for duplicates). A logger without a
 // sink is refused: false, and nothing is added.
@@ -105,18 +127,18 @@ void set_environment_logger_once();
 // Emits a message: for every logger with the id whose level value is at
 // least the level, in list order, compose(std::ostream&) writes the text
 // (begin it with the component's tag, such as "[Domain] ") and the logger's
-// sink receives it.
+// sink receives it. A message that no logger takes costs a walk over the
+// list and is never composed.
 //
 //   zel::wlog::log(zel::wlog::kRuntimeId, zel::wlog::kLevelDebug,
 //                  [&](std::ostream& os) { os << "[Domain] loaded " << name; });
 template <class Compose>
 void log(std::uint16_t id, std::uint16_t level, Compose&& compose) {
-  const std::shared_ptr<const LoggerList> list = loggers();
-  for (const Logger& logger : *list) {
-    if (logger.id != id || logger.level < level) continue;
+  for (const detail::Slot* logger : detail::current_slots()) {
+    if (logger->id != id || logger->level.load(std::memory_order_relaxed) < level) continue;
     std::ostringstream text;
     compose(static_cast<std::ostream&>(text));
-    logger.sink(level, text.str().c_str());
+    logger->sink(level, text.str().c_str());
   }
 }
 

@@ -85,7 +85,7 @@ TEST(Logging, AddFindAndChangeLoggers) {
   EXPECT_TRUE(set_level(id, "error"));
   // Only the first logger with the id changes.
   std::vector<std::uint16_t> levels;
-  for (const Logger& l : *loggers()) {
+  for (const Logger& l : loggers()) {
     if (l.id == id) levels.push_back(l.level);
   }
   EXPECT_THAT(levels, ElementsAre(kLevelError, kLevelDebug));
@@ -201,7 +201,7 @@ testing::ChildResult environment_loggers(const char* value,
     set_environment_logger();
     set_environment_logger();  // once only
     if (after) after();
-    for (const Logger& l : *loggers()) {
+    for (const Logger& l : loggers()) {
       std::cout << l.id << ' ' << l.level << (l.sink ? "" : " without sink") << '\n';
     }
     return 0;
