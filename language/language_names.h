@@ -1,40 +1,57 @@
-// The fixed table of language codes and long language names.
+// Language codes, long language names and genitive suffixes.
 //
-// A code is upper-case ASCII ("EN", "ZH-HANS"); a name is the lower-case
-// English name ("english", "gaelic-scottish", "volapük"). The tables are built
-// during static initialisation and only read afterwards, so every operation
-// may be called from any thread without a lock.
+// Fixed tables, built by static initialisers and only read afterwards, so
+// every function here may be called from any thread without a lock. Codes
+// are upper-case ASCII ("EN", "ZH-HANS"); names are lower-case English names
+// in UTF-8 ("english", "pāli", "southern ndebele").
 
 #ifndef KAVERO_LANGUAGE_LANGUAGE_NAMES_H_
 #define KAVERO_LANGUAGE_LANGUAGE_NAMES_H_
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace zel {
+
 namespace detail {
 
-// The map with keys and values swapped. The given map is walked in its key
-// order and a value that is already a key is not inserted again, so when
-// several keys share a value, the first key in that order wins.
+// A map of the same kind with keys and values swapped. Walks `map` in its key
+// order and keeps the first key for a value that comes twice.
 template <typename Map>
-Map make_reverse_map(Map const& map) {
-  Map reversed;
-  for (auto const& [key, value] : map) reversed.emplace(value, key);
-  return reversed;
+Map make_reverse_map(const Map& map) {
+  Map reverse;
+  for (const auto& [key, value] : map) reverse.emplace(value, key);
+  return reverse;
 }
 
 }  // namespace detail
 
 namespace language {
 
-// Code to name, ordered by code. A code listed twice in the source rows keeps
-// its first name.
-std::map<std::string, std::string> const& get_language_map();
+// Code to name; a code listed twice keeps its first name.
+const std::map<std::string, std::string>& get_language_map();
+const std::map<std::string, std::string>& language_map();
 
-// True when the name is exactly (case-sensitive, untrimmed) one of the names
-// of the code-to-name table.
-bool is_known_language(std::string const& name);
+// Every code of the code-to-name table.
+std::set<std::string> get_language_codes();
+
+// The long name of a code or a name. A text of exactly two bytes is a code
+// (case does not matter): its name, or "not-supported". The path of an
+// existing regular file comes back unchanged. Anything else is lower-cased;
+// with `check` set, a name no table knows gives "not-supported".
+// Never raises: a path the file system refuses to examine counts as no file.
+std::string longname(const std::string& text, bool check);
+
+// The code of a name (exact, case-sensitive), or "not-supported".
+const std::string& get_code(const std::string& name);
+
+// True when the name (exact, case-sensitive) has a code.
+bool is_known_language(const std::string& name);
+
+// The genitive suffix a language appends to names ("s" for German), or the
+// empty text.
+const std::string& get_genitive_form(const std::string& name);
 
 }  // namespace language
 }  // namespace zel
