@@ -12,9 +12,9 @@ namespace {
 
 // Indexed by the component type.
 std::array<char const*, 4> const kTypeNames = {"", kDomainTypeName, kLanguageTypeName,
-                                              kAppTypeName};
+                                               kAppTypeName};
 std::array<char const*, 4> const kExtensions = {"", kDomainExtension, kLanguageExtension,
-                                               kAppExtension};
+                                                kAppExtension};
 
 }  // namespace
 

@@ -90,8 +90,8 @@ TEST(ComponentTypes, NamesAndExtensions) {
     char const* extension;
     int32_t type;
   };
-  Case const cases[] = {{"", 0},      {".dom", 1},  {".language", 2}, {".app", 3},
-                        {".DOM", -1}, {"dom", -1},  {".kav", -1},     {".dom ", -1}};
+  Case const cases[] = {{"", 0},      {".dom", 1}, {".language", 2}, {".app", 3},
+                        {".DOM", -1}, {"dom", -1}, {".kav", -1},     {".dom ", -1}};
   for (Case const& c : cases) {
     EXPECT_EQ(from_extension_to_component(c.extension), c.type) << c.extension;
   }
@@ -120,8 +120,7 @@ TEST(Convert2Paths, CanonicalExistingFoldersInOrder) {
   // give nothing.
   auto const paths = convert2paths(
       {tmp.str("c") + "/", tmp.str("missing"), tmp.str("a/./b/../b"), "", tmp.str("c")});
-  EXPECT_EQ(paths, (std::vector<fs::path>{tmp.path() / "c", tmp.path() / "a/b",
-                                          tmp.path() / "c"}));
+  EXPECT_EQ(paths, (std::vector<fs::path>{tmp.path() / "c", tmp.path() / "a/b", tmp.path() / "c"}));
   EXPECT_TRUE(convert2paths({}).empty());
   EXPECT_TRUE(convert2paths({tmp.str("missing")}).empty());
 }

@@ -135,9 +135,8 @@ json not_found_entry(Component const& component) {
 
 bool search_folders(ComponentSplitter const& splitter, Component& component) {
   for (fs::path const& folder : splitter.folders()) {
-    log(wlog::kLevelTrace, [&](std::ostream& os) {
-      os << kLogPrefix1 << "PATH:" << std::quoted(folder.string());
-    });
+    log(wlog::kLevelTrace,
+        [&](std::ostream& os) { os << kLogPrefix1 << "PATH:" << std::quoted(folder.string()); });
     if (splitter.add_identifier(component, folder)) return true;
   }
   return false;
@@ -159,10 +158,9 @@ void classify(Component& component) {
       break;
     }
   }
-  component.extensions =
-      component.type == kNoType
-          ? std::vector<std::string>{kLanguageExtension, kDomainExtension}
-          : std::vector<std::string>{extension_of(component.type)};
+  component.extensions = component.type == kNoType
+                             ? std::vector<std::string>{kLanguageExtension, kDomainExtension}
+                             : std::vector<std::string>{extension_of(component.type)};
 
   auto const without_extension = [&](std::string const& piece) {
     if (component.type == kNoType) return piece;
@@ -224,7 +222,8 @@ bool ComponentSplitter::check_existing_paths(Component const& component, json& e
     return false;
   }
   if (!exists) return false;
-  log(wlog::kLevelTrace, [&](std::ostream& os) { os << kLogPrefix << "EXISTS:" << std::quoted(text); });
+  log(wlog::kLevelTrace,
+      [&](std::ostream& os) { os << kLogPrefix << "EXISTS:" << std::quoted(text); });
 
   fs::file_status const status = fs::status(path);
   if (fs::is_directory(status)) {
@@ -272,8 +271,7 @@ bool ComponentSplitter::add_identifier(Component& component, fs::path const& fol
 
 bool ComponentSplitter::find_exact(Component& component, fs::path const& folder) const {
   std::string const folder_text = folder.string();
-  std::string const version =
-      component.version.empty() ? std::string() : "@" + component.version;
+  std::string const version = component.version.empty() ? std::string() : "@" + component.version;
   // The prefix goes before the base name, inside the name's folder part
   // ("sub/entity" gives "sub/english-entity"), where the latest scan looks
   // for it too.
@@ -297,9 +295,8 @@ bool ComponentSplitter::find_exact(Component& component, fs::path const& folder)
       std::string const candidate = folder_text + "/" + folder_part + language_ + "-" +
                                     component.base_name + version + extension;
       if (exists(candidate)) {
-        log(wlog::kLevelDebug, [&](std::ostream& os) {
-          os << kLogPrefix1 << "Found:" << candidate << ":1";
-        });
+        log(wlog::kLevelDebug,
+            [&](std::ostream& os) { os << kLogPrefix1 << "Found:" << candidate << ":1"; });
         take(candidate, extension);
         if (component.language.empty()) component.language = language_;
         return true;
@@ -307,9 +304,8 @@ bool ComponentSplitter::find_exact(Component& component, fs::path const& folder)
     }
     std::string const candidate = folder_text + "/" + component.name + version + extension;
     if (exists(candidate)) {
-      log(wlog::kLevelTrace, [&](std::ostream& os) {
-        os << kLogPrefix1 << "Found:" << candidate << ":1";
-      });
+      log(wlog::kLevelTrace,
+          [&](std::ostream& os) { os << kLogPrefix1 << "Found:" << candidate << ":1"; });
       take(candidate, extension);
       return true;
     }
@@ -380,7 +376,8 @@ bool ComponentSplitter::find_latest(Component& component, fs::path const& folder
   if (!best) return false;
   component.version = best->version_text;
   component.filename = best->path;
-  log(wlog::kLevelDebug, [&](std::ostream& os) { os << kLogPrefix1 << "Found " << component.filename; });
+  log(wlog::kLevelDebug,
+      [&](std::ostream& os) { os << kLogPrefix1 << "Found " << component.filename; });
   if (component.type == kNoType) {
     component.type = from_extension_to_component(fs::path(component.filename).extension().string());
   }
@@ -419,9 +416,8 @@ json expand2json(std::string const& description, std::vector<fs::path> const& fo
   ComponentSplitter splitter(folders, allow_files, allow_dev, language);
   for (Component& component : parse_components(description)) {
     if (component.written_text.empty()) continue;
-    log(wlog::kLevelDebug, [&](std::ostream& os) {
-      os << kLogPrefix << "COMPONENT:" << component.written_text;
-    });
+    log(wlog::kLevelDebug,
+        [&](std::ostream& os) { os << kLogPrefix << "COMPONENT:" << component.written_text; });
     classify(component);
 
     json entry = json::object();
@@ -451,7 +447,8 @@ json expand2json(std::string const& description, std::vector<fs::path> const& fo
 std::string expand(std::string const& description, std::vector<std::string> const& folders,
                    bool allow_files, bool allow_dev, std::string const& language) {
   wlog::set_environment_logger();
-  log(wlog::kLevelDebug, [&](std::ostream& os) { os << kLogPrefix << "DESCRIPTION:" << description; });
+  log(wlog::kLevelDebug,
+      [&](std::ostream& os) { os << kLogPrefix << "DESCRIPTION:" << description; });
 
   json error = json::object();
   try {

@@ -51,8 +51,8 @@ class ComponentSplitter {
   // before any numbered version.
   // `language`: the prefix tried before the plain name ("english" makes
   // "english-entity" the first candidate for "entity").
-  ComponentSplitter(std::vector<std::filesystem::path> folders, bool allow_files,
-                    bool allow_dev, std::string language);
+  ComponentSplitter(std::vector<std::filesystem::path> folders, bool allow_files, bool allow_dev,
+                    std::string language);
 
   std::vector<std::filesystem::path> const& folders() const { return folders_; }
   bool allow_files() const { return allow_files_; }
@@ -99,8 +99,8 @@ void component_to_json(Component const& component, nlohmann::json& entry);
 
 // Adds to `counter` the number of regular files directly inside the folder
 // whose extension equals `extension` (every regular file when it is empty).
-void count_files_with_extension(std::filesystem::path const& folder,
-                                std::string const& extension, std::size_t& counter);
+void count_files_with_extension(std::filesystem::path const& folder, std::string const& extension,
+                                std::size_t& counter);
 
 // The expansion as a JSON array, the folder texts turned into search paths
 // with convert2paths() first.

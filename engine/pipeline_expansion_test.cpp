@@ -24,7 +24,8 @@ using testing::TempFolder;
 
 json resolved(std::string const& type, std::string const& original, fs::path const& file,
               std::string const& options = "{}") {
-  return {{"type", type}, {"original", original}, {"options", options}, {"filename", file.string()}};
+  return {
+      {"type", type}, {"original", original}, {"options", options}, {"filename", file.string()}};
 }
 
 json not_found(std::string const& type, std::string const& original,
@@ -33,8 +34,8 @@ json not_found(std::string const& type, std::string const& original,
           {"original", original},
           {"options", options},
           {"exception_type", "not_found"},
-          {"exception_msg", type == "language" ? "Language component not found."
-                                               : "Domain component not found."}};
+          {"exception_msg",
+           type == "language" ? "Language component not found." : "Domain component not found."}};
 }
 
 // The filename of every entry, or the exception type of entries without one.
@@ -76,8 +77,8 @@ TEST(Classify, ReadsTypeNameVersionFolderAndLanguageFromTheWrittenText) {
       {"entity.dom@1.2", 0, "entity.dom", "1.2", "", "entity.dom", "", any},
       {"sub/entity", 0, "sub/entity", "", "sub", "entity", "", any},
       {"a/b/entity.dom", 1, "a/b/entity", "", "a/b", "entity", "", dom},
-      {"sub/english-entity@2.dom", 1, "sub/english-entity", "2", "sub", "english-entity",
-       "english", dom},
+      {"sub/english-entity@2.dom", 1, "sub/english-entity", "2", "sub", "english-entity", "english",
+       dom},
       // The folder part ends before the first "-".
       {"sub-x/entity", 0, "sub-x/entity", "", "", "sub-x/entity", "", any},
       // A known language name alone is a language, whatever its extension.
@@ -140,10 +141,12 @@ TEST_F(PipelineExpansion, ResolvesExactNamesToCanonicalFiles) {
   EXPECT_EQ(expand_in_f("english"), json::array({resolved("language", "english", english)}));
   // Without a type a language file comes before a domain file.
   EXPECT_EQ(expand_in_f("entity"), json::array({resolved("language", "entity", entity_language)}));
-  EXPECT_EQ(expand_in_f("entity.dom"), json::array({resolved("domain", "entity.dom", entity_domain)}));
+  EXPECT_EQ(expand_in_f("entity.dom"),
+            json::array({resolved("domain", "entity.dom", entity_domain)}));
   EXPECT_EQ(expand_in_f("entity@1.2({\"a\":[1,2]})"),
             json::array({resolved("domain", "entity@1.2", versioned, "{\"a\":[1,2]}")}));
-  EXPECT_EQ(expand_in_f("sub/entity.dom"), json::array({resolved("domain", "sub/entity.dom", sub)}));
+  EXPECT_EQ(expand_in_f("sub/entity.dom"),
+            json::array({resolved("domain", "sub/entity.dom", sub)}));
   // The folder is given through a path that is not canonical.
   EXPECT_EQ(expand_in("english", {folder() / "sub" / ".."}),
             json::array({resolved("language", "english", english)}));
@@ -213,7 +216,9 @@ TEST_F(PipelineExpansion, LatestChoiceBetweenEqualVersionsIsFixed) {
       // ... and the language prefix.
       {{"entity@1.0.dom", "english-entity@1.0.dom"}, "entity", "english", "english-entity@1.0.dom"},
       // A higher version beats both.
-      {{"entity@3.dom", "english-entity@2.dom", "entity@2.language"}, "entity", "english",
+      {{"entity@3.dom", "english-entity@2.dom", "entity@2.language"},
+       "entity",
+       "english",
        "entity@3.dom"},
       // 1.0 and 1.0.0 are equal; the path's byte order settles it.
       {{"entity@1.0.dom", "entity@1.0.0.dom"}, "entity.dom", "", "entity@1.0.0.dom"},
@@ -249,9 +254,9 @@ TEST_F(PipelineExpansion, PatternCharactersInNamesAreLiteral) {
   file("F/axb@5.dom");
   // Round brackets cannot reach a name (they open the options); the others
   // can.
-  EXPECT_EQ(files_of(expand_in_f("c++,x[1,a.b,c+")),
-            (std::vector<std::string>{plus.string(), bracket.string(), dots.string(),
-                                      "not_found"}));
+  EXPECT_EQ(
+      files_of(expand_in_f("c++,x[1,a.b,c+")),
+      (std::vector<std::string>{plus.string(), bracket.string(), dots.string(), "not_found"}));
 }
 
 TEST_F(PipelineExpansion, PatternCharactersInFoldersAndPrefixesAreLiteral) {
@@ -273,9 +278,8 @@ TEST_F(PipelineExpansion, LanguageFoundFirstBecomesThePrefix) {
   file("F/english-other@1.dom");
   file("F/other@2.dom");
 
-  EXPECT_EQ(expand_in_f("english,entity"),
-            json::array({resolved("language", "english", english),
-                         resolved("domain", "entity", prefixed)}));
+  EXPECT_EQ(expand_in_f("english,entity"), json::array({resolved("language", "english", english),
+                                                        resolved("domain", "entity", prefixed)}));
   EXPECT_EQ(files_of(expand_in_f("english,sub/entity,other")),
             (std::vector<std::string>{english.string(), prefixed_sub.string(),
                                       fs::path(folder() / "other@2.dom").string()}));
@@ -292,21 +296,22 @@ TEST_F(PipelineExpansion, LanguageFoundFirstBecomesThePrefix) {
 TEST_F(PipelineExpansion, NotFoundAppsAndSkippedEntries) {
   fs::path const english = file("F/english.language");
   fs::path const dash = file("F/-x.dom");
-  EXPECT_EQ(expand_in_f(",missing,,missing.language(o),missing@1.2,-x,"),
-            json::array({not_found("domain", "missing"),
-                         not_found("language", "missing.language", "o"),
-                         not_found("domain", "missing@1.2"),
-                         resolved("domain", "-x", dash)}));
+  EXPECT_EQ(
+      expand_in_f(",missing,,missing.language(o),missing@1.2,-x,"),
+      json::array({not_found("domain", "missing"), not_found("language", "missing.language", "o"),
+                   not_found("domain", "missing@1.2"), resolved("domain", "-x", dash)}));
   // Apps are named, never searched.
-  EXPECT_EQ(expand_in_f("english-myapp@1.0.app,myapp.app(x)"),
-            json::array({{{"type", "app"},
-                          {"original", "english-myapp@1.0.app"},
-                          {"options", "{}"},
-                          {"name", "english-myapp@1.0"}},
-                         {{"type", "app"}, {"original", "myapp.app"}, {"options", "x"},
-                          {"name", "myapp"}}}));
+  EXPECT_EQ(
+      expand_in_f("english-myapp@1.0.app,myapp.app(x)"),
+      json::array(
+          {{{"type", "app"},
+            {"original", "english-myapp@1.0.app"},
+            {"options", "{}"},
+            {"name", "english-myapp@1.0"}},
+           {{"type", "app"}, {"original", "myapp.app"}, {"options", "x"}, {"name", "myapp"}}}));
   // A language name written as a domain is looked up as a language.
-  EXPECT_EQ(expand_in_f("english.dom"), json::array({resolved("language", "english.dom", english)}));
+  EXPECT_EQ(expand_in_f("english.dom"),
+            json::array({resolved("language", "english.dom", english)}));
   // Nothing to search.
   EXPECT_EQ(expand_in("entity", {}), json::array({not_found("domain", "entity")}));
 }
@@ -329,11 +334,12 @@ TEST_F(PipelineExpansion, ExistingPathsAreUsedDirectly) {
   EXPECT_EQ(expand_in_f("./rules(o)"),
             json::array({{{"type", "domain"}, {"options", "o"}, {"filename", rules.string()}}}));
   EXPECT_EQ(expand_in_f("x.dom"), json::array({resolved("domain", "x.dom", domain)}));
-  EXPECT_EQ(expand_in_f("y.app"), json::array({{{"type", "app"},
-                                                 {"original", "y.app"},
-                                                 {"options", "{}"},
-                                                 {"exception_type", "not_supported"},
-                                                 {"exception_msg", "Applications can not be filename."}}}));
+  EXPECT_EQ(expand_in_f("y.app"),
+            json::array({{{"type", "app"},
+                          {"original", "y.app"},
+                          {"options", "{}"},
+                          {"exception_type", "not_supported"},
+                          {"exception_msg", "Applications can not be filename."}}}));
   // A folder without rule sources is searched by name.
   EXPECT_EQ(expand_in_f("./empty"), json::array({not_found("domain", "./empty")}));
   // A plain name is never looked for in the current folder.
@@ -373,10 +379,10 @@ TEST_F(PipelineExpansion, ForbiddenOrUnknownFilesStopTheExpansion) {
       expand(c.description, {folder().string()}, c.allow_files, true, "");
       ADD_FAILURE() << c.description << " expanded";
     } catch (JSONThrowException const& e) {
-      EXPECT_EQ(std::string(e.what()),
-                json({{"name", c.name}, {"exception_type", "pipeline_error"},
-                      {"exception_msg", c.message}})
-                    .dump());
+      EXPECT_EQ(std::string(e.what()), json({{"name", c.name},
+                                             {"exception_type", "pipeline_error"},
+                                             {"exception_msg", c.message}})
+                                           .dump());
     }
   }
   // Missing paths and plain names are no file access.
@@ -411,8 +417,8 @@ TEST_F(PipelineExpansion, ErrorObjectSurvivesNamesThatAreNotUtf8) {
 
 TEST_F(PipelineExpansion, ExpandPrintsCompactlyWithSortedKeys) {
   fs::path const english = file("F/english.language");
-  EXPECT_EQ(expand("english(\"\xC3\xA9\xFF\"),missing", {folder().string(), tmp_.str("none")},
-                   true, true, ""),
+  EXPECT_EQ(expand("english(\"\xC3\xA9\xFF\"),missing", {folder().string(), tmp_.str("none")}, true,
+                   true, ""),
             "[{\"filename\":\"" + english.string() +
                 "\",\"options\":\"\\\"\xC3\xA9\\\"\",\"original\":\"english\",\"type\":"
                 "\"language\"},{\"exception_msg\":\"Domain component not found.\","
@@ -455,10 +461,10 @@ TEST(TestExpandedPipeline, TrueForAnyValue) {
 class LogCapture {
  public:
   LogCapture() {
-    static bool const added = wlog::add_logger(
-        {wlog::kRuntimeId, wlog::kLevelTrace, [](std::uint16_t, char const* text) {
-           if (active_ != nullptr) active_->push_back(text);
-         }});
+    static bool const added =
+        wlog::add_logger({wlog::kRuntimeId, wlog::kLevelTrace, [](std::uint16_t, char const* text) {
+                            if (active_ != nullptr) active_->push_back(text);
+                          }});
     (void)added;
     active_ = &lines_;
   }
@@ -479,16 +485,16 @@ TEST_F(PipelineExpansion, LogsEachStep) {
   expand("english,entity,a\"b.dom", {folder().string()}, true, true, "");
   std::string const f = folder().string();
   std::vector<std::string> const expected = {
-          "[PIPELINE] DESCRIPTION:english,entity,a\"b.dom",
-          "[PIPELINE] COMPONENT:english",
-          "[PIPELINE]   -- PATH:\"" + f + "\"",
-          "[PIPELINE]     -- check:" + f + "/english.language:1",
-          "[PIPELINE]   -- Found:" + f + "/english.language:1",
-          "[PIPELINE]     -- check:" + f + "/english-entity.language:0",
-          "[PIPELINE]     -- Pattern:" + f + "/(?:english-)?entity(?:@(.*))?\\.dom",
-          "[PIPELINE]       --   CANDIDATE:" + f + "/entity@2.dom",
-          "[PIPELINE]   -- Found " + f + "/entity@2.dom",
-          "[PIPELINE] EXISTS:\"a\\\"b.dom\"",
+      "[PIPELINE] DESCRIPTION:english,entity,a\"b.dom",
+      "[PIPELINE] COMPONENT:english",
+      "[PIPELINE]   -- PATH:\"" + f + "\"",
+      "[PIPELINE]     -- check:" + f + "/english.language:1",
+      "[PIPELINE]   -- Found:" + f + "/english.language:1",
+      "[PIPELINE]     -- check:" + f + "/english-entity.language:0",
+      "[PIPELINE]     -- Pattern:" + f + "/(?:english-)?entity(?:@(.*))?\\.dom",
+      "[PIPELINE]       --   CANDIDATE:" + f + "/entity@2.dom",
+      "[PIPELINE]   -- Found " + f + "/entity@2.dom",
+      "[PIPELINE] EXISTS:\"a\\\"b.dom\"",
   };
   EXPECT_THAT(capture.lines(), ::testing::IsSupersetOf(expected));
 }
