@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include <fst/expanded-fst.h>
 #include <utf8.h>
 
 namespace zel {
@@ -67,10 +68,37 @@ AFst::AFst(std::shared_ptr<Transducer> transducer) : transducer_(std::move(trans
   output_labels_.reserve(output_symbols_.size());
   for (const auto& text : output_symbols_) output_labels_.push_back(classify_output(text));
 
-  final_states_.reserve(transducer_->NumStates());
+  const int states = transducer_->NumStates();
+  final_states_.reserve(states);
   for (fst::StateIterator<Transducer> it(*transducer_); !it.Done(); it.Next()) {
     final_states_.push_back(transducer_->Final(it.Value()) != fst::TropicalWeight::Zero());
   }
+
+  start_ = transducer_->Start();
+  arc_offsets_.reserve(states + 1);
+  arcs_.reserve(fst::CountArcs(*transducer_));
+  for (int state = 0; state < states; ++state) {
+    arc_offsets_.push_back(static_cast<uint32_t>(arcs_.size()));
+    for (fst::ArcIterator<Transducer> it(*transducer_, state); !it.Done(); it.Next()) {
+      const fst::StdArc& arc = it.Value();
+      LookupArc entry{};
+      entry.input = arc.ilabel;
+      entry.output = arc.olabel;
+      entry.target = arc.nextstate;
+      if (arc.ilabel >= 0 && static_cast<std::size_t>(arc.ilabel) < input_labels_.size()) {
+        entry.first = input_labels_[arc.ilabel].first;
+        entry.input_flags = input_labels_[arc.ilabel].flags;
+      } else {
+        entry.flags |= LookupArc::kInputBeyondList;
+      }
+      if (arc.olabel < 0 || static_cast<std::size_t>(arc.olabel) >= output_labels_.size()) {
+        entry.flags |= LookupArc::kOutputBeyondList;
+      }
+      if (final_states_[arc.nextstate]) entry.flags |= LookupArc::kTargetFinal;
+      arcs_.push_back(entry);
+    }
+  }
+  arc_offsets_.push_back(static_cast<uint32_t>(arcs_.size()));
 }
 
 }  // namespace afst

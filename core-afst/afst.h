@@ -51,6 +51,24 @@ struct InputLabel {
   static InputLabel classify(const std::string& text);
 };
 
+// One arc as the lookup walks read it: the arcs of all states in one array,
+// state after state, each state's arcs in their stored order, with the input
+// label's class and the target's finality at hand, so that trying an arc
+// touches nothing else.
+struct LookupArc {
+  enum Flag : uint8_t {
+    kTargetFinal = 1 << 0,
+    kInputBeyondList = 1 << 1,   // the input id has no entry in the lists
+    kOutputBeyondList = 1 << 2,  // the output id has no entry in the lists
+  };
+  uint32_t first;        // InputLabel::first of the input label
+  uint8_t input_flags;   // InputLabel::flags of the input label
+  uint8_t flags;
+  int32_t input;         // label ids and target state as in the transducer
+  int32_t output;
+  int32_t target;
+};
+
 // What an output label adds to a result (see lookup_matcher.h).
 enum class OutputLabel : uint8_t {
   kNothing,  // "eps" or the empty text
@@ -90,6 +108,11 @@ class AFst {
   const std::vector<InputLabel>& input_labels() const { return input_labels_; }
   const std::vector<OutputLabel>& output_labels() const { return output_labels_; }
 
+  // The arcs of `state` as the walks read them, [first, last).
+  const LookupArc* arcs_begin(int state) const { return arcs_.data() + arc_offsets_[state]; }
+  const LookupArc* arcs_end(int state) const { return arcs_.data() + arc_offsets_[state + 1]; }
+  int start() const { return start_; }
+
   // Seconds since the epoch of the file the transducer was read from, for
   // callers that reload changed files; -1 when unknown. The network itself
   // never sets it.
@@ -102,6 +125,9 @@ class AFst {
   std::vector<bool> final_states_;
   std::vector<InputLabel> input_labels_;
   std::vector<OutputLabel> output_labels_;
+  int start_;
+  std::vector<uint32_t> arc_offsets_;  // one per state, and the end
+  std::vector<LookupArc> arcs_;
 };
 
 }  // namespace afst

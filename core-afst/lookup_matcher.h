@@ -168,47 +168,48 @@ struct AlwasyTrueEndPolicy {
 // ---------------------------------------------------------------------------
 // Label sources.
 
-// Labels and finality from the network's lists; an id beyond a list raises
+// Labels from the network's lists; an id beyond a list raises
 // std::out_of_range.
 class AFSTDefauldSymbolTraits {
  public:
   explicit AFSTDefauldSymbolTraits(const AFst& network) : network_(&network) {}
 
-  const InputLabel& input(int64_t id) const { return network_->input_labels().at(id); }
+  InputLabel input(const LookupArc& arc) const {
+    if (arc.flags & LookupArc::kInputBeyondList) return network_->input_labels().at(arc.input);
+    return InputLabel{arc.first, arc.input_flags};
+  }
   const std::string& input_text(int64_t id) const { return network_->input_symbols().at(id); }
+  void check_output(const LookupArc& arc) const {
+    if (arc.flags & LookupArc::kOutputBeyondList) (void)network_->output_labels().at(arc.output);
+  }
   OutputLabel output(int64_t id) const {
     return id == kNoOutput ? OutputLabel::kNothing : network_->output_labels().at(id);
   }
   const std::string& output_text(int64_t id) const { return network_->output_symbols().at(id); }
-  void check_output(int64_t id) const { (void)network_->output_labels().at(id); }
-  bool is_final(int state) const { return network_->is_final(state); }
 
  private:
   const AFst* network_;
 };
 
 // Labels from the transducer's own symbol tables, where an id without a
-// symbol reads as the empty text; finality from the final weights. The
-// network's lists are copies of those tables and its final bits come from
-// those weights (the transducer never changes), so they serve every id they
-// hold and only ids beyond them go to the tables.
+// symbol reads as the empty text. The network's lists are copies of those
+// tables (the transducer never changes), so they serve every id they hold
+// and only ids beyond them go to the tables.
 class DefauldSymbolTraits {
  public:
   explicit DefauldSymbolTraits(const AFst& network) : network_(&network) {}
 
-  const InputLabel& input(int64_t id) const {
-    if (id >= 0 && static_cast<std::size_t>(id) < network_->input_labels().size()) {
-      return network_->input_labels()[id];
-    }
-    scratch_label_ = InputLabel::classify(input_text(id));
-    return scratch_label_;
+  InputLabel input(const LookupArc& arc) const {
+    if (arc.flags & LookupArc::kInputBeyondList) return InputLabel::classify(input_text(arc.input));
+    return InputLabel{arc.first, arc.input_flags};
   }
   const std::string& input_text(int64_t id) const {
     const auto& texts = network_->input_symbols();
     if (id >= 0 && static_cast<std::size_t>(id) < texts.size()) return texts[id];
-    scratch_text_ = network_->fst().InputSymbols()->Find(id);
-    return scratch_text_;
+    scratch_ = network_->fst().InputSymbols()->Find(id);
+    return scratch_;
   }
+  void check_output(const LookupArc&) const {}
   OutputLabel output(int64_t id) const {
     if (id == kNoOutput) return OutputLabel::kNothing;
     const auto& kinds = network_->output_labels();
@@ -218,17 +219,15 @@ class DefauldSymbolTraits {
   const std::string& output_text(int64_t id) const {
     const auto& texts = network_->output_symbols();
     if (id >= 0 && static_cast<std::size_t>(id) < texts.size()) return texts[id];
-    scratch_text_ = network_->fst().OutputSymbols()->Find(id);
-    return scratch_text_;
+    scratch_ = network_->fst().OutputSymbols()->Find(id);
+    return scratch_;
   }
-  void check_output(int64_t) const {}
-  bool is_final(int state) const { return network_->is_final(state); }
 
  private:
   const AFst* network_;
-  mutable InputLabel scratch_label_;
-  mutable std::string scratch_text_;
+  mutable std::string scratch_;
 };
+
 
 // ---------------------------------------------------------------------------
 // Result collectors.
@@ -362,15 +361,29 @@ struct TransducerRules {
   static constexpr bool kChargeResults = false;
 };
 
-template <class Rules, class EndPolicy, class Arc, class Input, class Labels, class Stack,
-          class Collector>
-void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Input& input,
-          Stack& stack, Collector& collector, uint64_t budget) {
+// A state's arcs in the network's arc array.
+struct ArcCursor {
+  const LookupArc* next;
+  const LookupArc* end;
+  bool Done() const { return next == end; }
+  const LookupArc& Value() const { return *next; }
+  void Next() { ++next; }
+};
+
+template <class Position>
+using WalkStack = std::vector<StateItem<ArcCursor, Position, int64_t>>;
+
+template <class Rules, class EndPolicy, class Input, class Labels, class Collector>
+void walk(const AFst& network, const Labels& labels, const Input& input,
+          WalkStack<typename Input::Position>& stack, Collector& collector, uint64_t budget) {
   using Position = typename Input::Position;
   stack.clear();
-  const auto start = transducer.Start();
-  if (start == fst::kNoStateId) return;
-  stack.emplace_back(transducer, start, input.begin(), kNoOutput);
+  if (network.start() == fst::kNoStateId) return;
+  auto push = [&](int state, Position at, int64_t output) {
+    stack.push_back({state, ArcCursor{network.arcs_begin(state), network.arcs_end(state)}, at,
+                     output});
+  };
+  push(network.start(), input.begin(), kNoOutput);
 
   // The character at the top entry's position, decoded once per position.
   bool decoded = false;
@@ -392,19 +405,20 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
       stack.pop_back();
       continue;
     }
-    const Arc& arc = top.arcs.Value();
+    const LookupArc& arc = top.arcs.Value();
     top.arcs.Next();
     const Position at = top.position;
     // `top` is not used below: a push may move the stack.
-    const InputLabel& label = labels.input(arc.ilabel);
+    const InputLabel label = labels.input(arc);
     if (label.flags & InputLabel::kEmpty) continue;
+    const bool final = arc.flags & LookupArc::kTargetFinal;
 
     if (label.flags & InputLabel::kEpsilon) {
-      labels.check_output(arc.olabel);
-      if (labels.is_final(arc.nextstate) && EndPolicy::allows(input, at)) {
-        if (!record(at, arc.olabel)) break;
+      labels.check_output(arc);
+      if (final && EndPolicy::allows(input, at)) {
+        if (!record(at, arc.output)) break;
       }
-      stack.emplace_back(transducer, arc.nextstate, at, arc.olabel);
+      push(arc.target, at, arc.output);
       continue;
     }
 
@@ -416,7 +430,7 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
       }
       if (label.flags & InputLabel::kBadFirst) {
         // Raises the label's UTF-8 error.
-        const std::string& text = labels.input_text(arc.ilabel);
+        const std::string& text = labels.input_text(arc.input);
         auto it = text.begin();
         utf8::next(it, text.end());
       }
@@ -424,27 +438,25 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
           (label.first == c && (!Rules::kShortLabelsOnly || (label.flags & InputLabel::kShort))) ||
           ((label.flags & InputLabel::kAny) && c != 0x20) ||
           ((label.flags & InputLabel::kClass) &&
-           zel::string::check_character_class(c, labels.input_text(arc.ilabel)));
+           zel::string::check_character_class(c, labels.input_text(arc.input)));
       if (consumes) {
-        labels.check_output(arc.olabel);
+        labels.check_output(arc);
         const Position next = after;
-        if (labels.is_final(arc.nextstate) && EndPolicy::allows(input, next)) {
-          if (!record(next, arc.olabel)) break;
+        if (final && EndPolicy::allows(input, next)) {
+          if (!record(next, arc.output)) break;
         }
-        stack.emplace_back(transducer, arc.nextstate, next, arc.olabel);
+        push(arc.target, next, arc.output);
         continue;
       }
     }
 
     if (label.flags & InputLabel::kControl) {
-      labels.check_output(arc.olabel);
-      if (!labels.is_final(arc.nextstate)) {
-        stack.emplace_back(transducer, arc.nextstate, at, arc.olabel);
+      labels.check_output(arc);
+      if (!final) {
+        push(arc.target, at, arc.output);
       } else if ((label.flags & InputLabel::kEndControl) && EndPolicy::allows(input, at)) {
-        if (!record(at, arc.olabel)) break;
-        if (Rules::kPushAfterEndControl) {
-          stack.emplace_back(transducer, arc.nextstate, at, arc.olabel);
-        }
+        if (!record(at, arc.output)) break;
+        if (Rules::kPushAfterEndControl) push(arc.target, at, arc.output);
       }
     }
   }
@@ -461,9 +473,6 @@ void walk(const fst::VectorFst<Arc>& transducer, const Labels& labels, const Inp
 template <class EndPolicy, class Collector>
 class AFSTArcMatcher {
  public:
-  using Arc = fst::StdArc;
-  using Stack = std::vector<StateItem<Arc, Utf8Input::Position, int64_t>>;
-
   explicit AFSTArcMatcher(const AFst& network, uint64_t budget = kNetworkWalkBudget)
       : network_(&network), labels_(network), budget_(budget) {
     stack_.reserve(50);
@@ -471,7 +480,7 @@ class AFSTArcMatcher {
 
   // Walks `input`, adding to the results already collected.
   void walk(const Utf8Input& input) {
-    internal::walk<internal::NetworkRules, EndPolicy>(network_->fst(), labels_, input, stack_,
+    internal::walk<internal::NetworkRules, EndPolicy>(*network_, labels_, input, stack_,
                                                       collector_, budget_);
   }
 
@@ -481,7 +490,7 @@ class AFSTArcMatcher {
  private:
   const AFst* network_;
   AFSTDefauldSymbolTraits labels_;
-  Stack stack_;
+  internal::WalkStack<Utf8Input::Position> stack_;
   Collector collector_;
   uint64_t budget_;
 };
@@ -514,16 +523,13 @@ using UnsortedWordMatcher =
 template <class Input, class EndPolicy, class Collector>
 class ArcMatcher {
  public:
-  using Arc = fst::StdArc;
-  using Stack = std::vector<StateItem<Arc, typename Input::Position, int64_t>>;
-
   ArcMatcher(const AFst& network, Collector collector, uint64_t budget = kTransducerWalkBudget)
       : network_(&network), labels_(network), collector_(std::move(collector)), budget_(budget) {
     stack_.reserve(50);
   }
 
   void match(const Input& input) {
-    internal::walk<internal::TransducerRules, EndPolicy>(network_->fst(), labels_, input, stack_,
+    internal::walk<internal::TransducerRules, EndPolicy>(*network_, labels_, input, stack_,
                                                          collector_, budget_);
   }
 
@@ -532,7 +538,7 @@ class ArcMatcher {
  private:
   const AFst* network_;
   DefauldSymbolTraits labels_;
-  Stack stack_;
+  internal::WalkStack<typename Input::Position> stack_;
   Collector collector_;
   uint64_t budget_;
 };

@@ -55,6 +55,20 @@ TEST(AFstTest, ListsAndFinalBits) {
   EXPECT_TRUE(network->is_final(end));
   EXPECT_EQ(network->file_time, -1);
 
+  // The arc array: each state's arcs in stored order, with their labels'
+  // classes and the targets' finality.
+  ASSERT_EQ(network->arcs_end(0) - network->arcs_begin(0), 1);
+  const LookupArc& a = *network->arcs_begin(0);
+  EXPECT_EQ(a.first, uint32_t('a'));
+  EXPECT_EQ(a.input, 1);
+  EXPECT_EQ(a.output, 1);
+  EXPECT_FALSE(a.flags & LookupArc::kTargetFinal);
+  const LookupArc& b = *network->arcs_begin(a.target);
+  EXPECT_EQ(b.first, uint32_t('b'));
+  EXPECT_EQ(b.target, end);
+  EXPECT_TRUE(b.flags & LookupArc::kTargetFinal);
+  EXPECT_EQ(network->arcs_begin(end), network->arcs_end(end));
+
   // The lists are copies: a later change of the tables is not seen.
   network->transducer()->MutableInputSymbols()->AddSymbol("c");
   EXPECT_EQ(network->input_symbols().size(), 3u);

@@ -1,29 +1,22 @@
 // One entry of a depth-first transducer search.
 //
-// The lexicon matchers (lookup_matcher.h) walk a transducer depth first
-// without recursion: a stack of states, each with its arc iterator (which
-// arc of the state is to be tried next), the input position at which the
-// state's arcs are matched, and what the arc that led to the state put out.
+// The transducer walks of this library go depth first without recursion: a
+// stack of states, each with a cursor over its arcs (which arc of the state
+// is to be tried next), the input position at which the state's arcs are
+// matched, and what the arc that led to the state put out. The cursor is any
+// type with Done(), Value() and Next(), such as the finite-state library's
+// arc iterator or a range over a lexicon network's arc array.
 
 #ifndef KAVERO_CORE_AFST_STATE_ITEM_H_
 #define KAVERO_CORE_AFST_STATE_ITEM_H_
 
-#include <fst/vector-fst.h>
-
 namespace zel {
 namespace afst {
 
-template <class Arc, class Position, class Output>
+template <class ArcCursor, class Position, class Output>
 struct StateItem {
-  using StateId = typename Arc::StateId;
-
-  // `state` must be a state of `transducer`, which must outlive the entry.
-  StateItem(const fst::VectorFst<Arc>& transducer, StateId state, Position position,
-            Output output)
-      : state(state), arcs(transducer, state), position(position), output(output) {}
-
-  StateId state;
-  fst::ArcIterator<fst::VectorFst<Arc>> arcs;
+  int state;
+  ArcCursor arcs;
   Position position;
   Output output;
 };
