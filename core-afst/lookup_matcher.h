@@ -228,7 +228,6 @@ class DefauldSymbolTraits {
   mutable std::string scratch_;
 };
 
-
 // ---------------------------------------------------------------------------
 // Result collectors.
 
