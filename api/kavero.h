@@ -9,6 +9,8 @@
 #include <stdbool.h>
 #include <stdint.h>
 
+#include "zel_object.h"
+
 /* Marks a function that the shared library exports. */
 #define ZEL_API_EXPORT __attribute__((visibility("default")))
 
