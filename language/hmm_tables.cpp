@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "base/exception.h"
+#include "core-afst/serialization.h"
 #include "language/pos_table.h"
 
 namespace zel {
@@ -89,6 +90,46 @@ void load_transition_table(TransitionTableResource& table,
 }
 
 }  // namespace detail
+
+namespace {
+
+// The text of a record; raises the message when it is missing or empty.
+std::string record_text(sqlite3* db, const char* uri, const char* message) {
+  const afst::serialization::BinaryData record =
+      afst::serialization::get_binary_data(db, uri);
+  if (record.second.empty()) {
+    std::ostringstream text;
+    text << message;
+    throw Exception(text);
+  }
+  return std::string(record.second.begin(), record.second.end());
+}
+
+}  // namespace
+
+Resource load(const std::string& path) {
+  std::shared_ptr<sqlite3> db;
+  try {
+    // Read-only: a path that names no file must not leave an empty database
+    // behind.
+    db = afst::serialization::open_file_read(path);
+  } catch (const afst::serialization::FileFormatException&) {
+    return Resource();
+  }
+  Resource tables;
+  detail::load_probalitity_table(
+      tables.start,
+      record_text(db.get(), "start-hmm", "Cannot find start resource in hmm file."));
+  detail::load_emission_table(
+      tables.emission, record_text(db.get(), "emission-hmm",
+                                   "Cannot find emission resource in hmm file."));
+  detail::load_transition_table(
+      tables.transition,
+      record_text(db.get(), "transmission-hmm",
+                  "Cannot find transmission resource in hmm file."));
+  return tables;
+}
+
 }  // namespace hmm
 }  // namespace core
 }  // namespace kavero

@@ -52,6 +52,16 @@ struct Resource {
   TransitionTableResource transition;
 };
 
+// Reads the three tables of a ".hmm" file. A file that cannot be opened as
+// a container (a missing file among them; none is created) gives empty
+// tables. A file that is no database reads as one without records. A
+// missing or empty record raises zel::Exception "Cannot find start resource
+// in hmm file.", "Cannot find emission resource in hmm file." or "Cannot
+// find transmission resource in hmm file.", checked in that order; a bad line
+// raises zel::Exception "Invalid line N in the <table> table of the hmm
+// file: " + the fault.
+Resource load(const std::string& path);
+
 namespace detail {
 
 // previous << 32 | current.

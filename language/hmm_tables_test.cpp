@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include "base/exception.h"
+#include "core-afst/serialization.h"
+#include "language/hmm_source.h"
 #include "language/pos_table.h"
+#include "language/scratch_folder_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -109,6 +112,89 @@ TEST(HmmTables, MalformedLinesFailTheLoad) {
     } catch (const Exception& e) {
       EXPECT_EQ(std::string(e.what()), prefix + c.message) << c.text;
     }
+  }
+}
+
+constexpr char kStart[] = "[start-hmm]\nDet\t0.4\nNn-Std\t0.3\n";
+constexpr char kEmission[] =
+    "[emission-hmm]\nthe^^Det\t0.6\nhouse^^Nn-Std\t0.01\ndummy^^Nn-Std\t0.001\n";
+constexpr char kTransition[] = "[transmission-hmm]\nDet Nn-Std\t0.7\nNn-Std Det\t0.2\n";
+
+TEST(HmmTables, LoadsTheThreeTablesOfAFile) {
+  testing::ScratchFolder scratch;
+  const std::string path = (scratch.path() / "en.hmm").string();
+  write_file(std::string(kStart) + kEmission + kTransition, path);
+  const Resource tables = load(path);
+  EXPECT_EQ(tables.start.size(), 2u);
+  EXPECT_FLOAT_EQ(tables.start.at(id("Nn-Std")), 0.3f);
+  EXPECT_EQ(tables.emission.size(), 3u);
+  EXPECT_FLOAT_EQ(tables.emission.at("dummy^^Nn-Std"), 0.001f);
+  EXPECT_EQ(tables.transition.table.size(), 2u);
+  EXPECT_FLOAT_EQ(tables.transition.get(detail::make_transition_id(id("Nn-Std"), id("Det"))),
+                  0.2f);
+}
+
+TEST(HmmTables, FilesWithoutTables) {
+  testing::ScratchFolder scratch;
+  const std::string prefix = "Cannot find ";
+  struct Case {
+    const char* what;
+    std::string source;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"no transition record", std::string(kStart) + kEmission,
+       "transmission resource in hmm file."},
+      {"no start record", std::string(kEmission) + kTransition, "start resource in hmm file."},
+      {"an empty emission record", std::string(kStart) + "[emission-hmm]\n" + kTransition,
+       "emission resource in hmm file."},
+      {"no record at all", "", "start resource in hmm file."},
+  };
+  for (const Case& c : cases) {
+    const std::string path = (scratch.path() / "x.hmm").string();
+    write_file(c.source, path);
+    try {
+      load(path);
+      ADD_FAILURE() << "no error: " << c.what;
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), prefix + c.message) << c.what;
+    }
+  }
+
+  // A file that is no database reads as one without records.
+  const std::string text = scratch.write("text.hmm", "Det\t0.4\n").string();
+  try {
+    load(text);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot find start resource in hmm file.");
+  }
+
+  // A file that cannot be opened gives empty tables, and is not made.
+  const std::string missing = (scratch.path() / "missing.hmm").string();
+  const Resource none = load(missing);
+  EXPECT_TRUE(none.start.empty());
+  EXPECT_TRUE(none.emission.empty());
+  EXPECT_TRUE(none.transition.table.empty());
+  EXPECT_FALSE(std::filesystem::exists(missing));
+}
+
+TEST(HmmTables, ABlankLineFailsTheLoad) {
+  testing::ScratchFolder scratch;
+  const std::string path = (scratch.path() / "en.hmm").string();
+  write_file(std::string(kStart) + kEmission + kTransition, path);
+  {
+    auto db = afst::serialization::open_file(path);
+    const std::string start = "Det\t0.4\n\nNn-Std\t0.3\n";
+    afst::serialization::store_binary_data(db.get(), "start-hmm", "", start.data(),
+                                           start.size());
+  }
+  try {
+    load(path);
+    ADD_FAILURE() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Invalid line 2 in the start table of the hmm file: no tab");
   }
 }
 
