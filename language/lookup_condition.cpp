@@ -93,12 +93,12 @@ bool PosStartWithLookup::is_valid(const Token* token) const {
   return has_pos_components(token, prefix_);
 }
 
-PropertyLookup::PropertyLookup(const std::string& specification) {
-  if (specification.empty()) return;
+PropertyLookup::PropertyLookup(const std::string& properties) {
+  if (properties.empty()) return;
   std::string::size_type start = 0;
   while (true) {
-    const std::string::size_type comma = specification.find(',', start);
-    std::string part = specification.substr(
+    const std::string::size_type comma = properties.find(',', start);
+    std::string part = properties.substr(
         start, comma == std::string::npos ? std::string::npos : comma - start);
     if (!part.empty() && part[0] == '!') {
       entries_.emplace_back(part.substr(1), true);

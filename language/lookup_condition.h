@@ -109,15 +109,15 @@ class PosStartWithLookup : public LookupConditionInterface {
 };
 
 // Every listed property is present on the token (its own set or a
-// reading's list), or absent when the entry is negated. The specification
+// reading's list), or absent when the entry is negated. The text
 // "nf,!foreign" gives (nf, false), (foreign, true); it is split at every
 // comma and empty parts between commas stay (as properties that no token
-// carries). The empty specification gives the empty list, which holds for
+// carries). The empty text gives the empty list, which holds for
 // every token.
 class PropertyLookup : public LookupConditionInterface {
  public:
   using Entry = std::pair<std::string, bool>;  // name, negated
-  explicit PropertyLookup(const std::string& specification);
+  explicit PropertyLookup(const std::string& properties);
   ~PropertyLookup() override;
   bool is_valid(const Token* token) const override;
   const std::vector<Entry>& entries() const { return entries_; }

@@ -101,7 +101,7 @@ TEST(LookupConditions, PartOfSpeechRootOrPrefix) {
 
 TEST(LookupConditions, Properties) {
   struct Case {
-    const char* specification;
+    const char* properties;
     std::vector<PropertyLookup::Entry> entries;
   };
   const Case cases[] = {
@@ -112,8 +112,8 @@ TEST(LookupConditions, Properties) {
       {"a,,!", {{"a", false}, {"", false}, {"", true}}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(PropertyLookup(c.specification).entries(), c.entries)
-        << c.specification;
+    EXPECT_EQ(PropertyLookup(c.properties).entries(), c.entries)
+        << c.properties;
   }
 
   PropertyLookup unknown_native("nf,!foreign");
