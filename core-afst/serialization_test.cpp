@@ -288,6 +288,18 @@ TEST_F(ContainerTest, OpeningErrors) {
   EXPECT_FALSE(fs::exists(path("missing.dom")));
 }
 
+TEST_F(ContainerTest, SharedConnections) {
+  {
+    auto db = open_shared_db(path("shared.dom"));
+    ASSERT_TRUE(create_cbf_table(db.get()));
+    store(db.get(), "a", "", "one");
+  }
+  auto db = open_shared_db_read(std::string(path("shared.dom")));
+  EXPECT_EQ(data_of(db.get(), "a"), "one");
+  store(db.get(), "b", "", "two");  // read-write, only not created
+  EXPECT_EQ(data_of(db.get(), "b"), "two");
+}
+
 TEST_F(ContainerTest, ReadOnlyConnectionReadsButDoesNotStore) {
   {
     auto db = open_db("r.dom");
