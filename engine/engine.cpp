@@ -212,7 +212,10 @@ std::string relative_to_paths(const std::string& path,
       ++start;
     }
     if (path.size() <= start + kExtension.size()) continue;
-    return path.substr(start, path.size() - start - kExtension.size());
+    std::string name = path.substr(start, path.size() - start - kExtension.size());
+    // A file named ".language" alone has no name.
+    if (name.back() == '/') continue;
+    return name;
   }
   return path;
 }

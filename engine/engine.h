@@ -130,7 +130,7 @@ void normalize_paths(std::vector<std::string>& paths);
 // that holds the path (the folder's text, then a separator, begins the
 // path), the rest of the path without its ending ".language" ("english",
 // "sub/english"). The path itself when no folder holds it or it does not
-// end with ".language" after a non-empty name.
+// end with ".language" after a non-empty file name.
 std::string relative_to_paths(const std::string& path,
                               const std::vector<std::filesystem::path>& folders);
 

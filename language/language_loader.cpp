@@ -77,12 +77,12 @@ std::string quoted(const fs::path& path) {
   return text.str();
 }
 
-bool exists(const fs::path& path) {
+bool path_exists(const fs::path& path) {
   std::error_code error;
   return fs::exists(path, error);
 }
 
-bool is_regular_file(const fs::path& path) {
+bool names_regular_file(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error);
 }
@@ -121,7 +121,7 @@ void add_tokenizer_mapper(const json& config, const fs::path& cfg,
 // read is logged and left out, the language loads without it.
 void load_postagger(const fs::path& file, LanguageModuleData& data) {
   try {
-    if (!exists(file)) return;
+    if (!path_exists(file)) return;
     log(wlog::kLevelTrace, [&](std::ostream& os) {
       os << kLanguageTag << "Postagger file: " << file.string();
     });
@@ -164,7 +164,7 @@ std::shared_ptr<LanguageModule> Engine::get_language_module_nolock(
   folders.emplace_back(project_path);
 
   fs::path cfg;
-  if (!exists(language)) {
+  if (!path_exists(language)) {
     json expansion =
         pipeline::expand2json(language, resource_folders_, true, true, "");
     log(wlog::kLevelTrace, [&](std::ostream& os) {
@@ -186,7 +186,7 @@ std::shared_ptr<LanguageModule> Engine::get_language_module_nolock(
     }
   }
 
-  if (is_regular_file(cfg)) {
+  if (names_regular_file(cfg)) {
     log(wlog::kLevelTrace,
         [&](std::ostream& os) { os << "- generate config: " << quoted(cfg); });
     module->language_name = relative_to_paths(cfg.string(), folders);
@@ -205,7 +205,7 @@ std::shared_ptr<LanguageModule> Engine::get_language_module_nolock(
   const std::string key = cfg.string();
   check_language_file(key);
 
-  if (!exists(cfg)) {
+  if (!path_exists(cfg)) {
     if (generic_languages().count(key) == 0) {
       fail("language config file missing for [" + language + "] :" + key);
     }
@@ -274,7 +274,7 @@ std::shared_ptr<LanguageModule> Engine::get_language_module_nolock(
     log(wlog::kLevelTrace, [&](std::ostream& os) {
       os << kLanguageTag << "HMM file: " << hmm.string();
     });
-    if (exists(hmm)) data->hmm_tables = core::hmm::load(hmm.string());
+    if (path_exists(hmm)) data->hmm_tables = core::hmm::load(hmm.string());
 
     data->conditions = make_conditions(configuration);
     data->abbreviation_expression =

@@ -34,7 +34,7 @@ void log(std::uint16_t level, Compose&& compose) {
   throw Exception(message);
 }
 
-bool is_regular_file(const fs::path& path) {
+bool names_regular_file(const fs::path& path) {
   std::error_code error;
   return fs::is_regular_file(path, error);
 }
@@ -48,7 +48,7 @@ void resolve_file(json& entry, const char* key, const char* log_text,
   fs::path resolved = core::generate_filename(name, folders);
   log(wlog::kLevelTrace,
       [&](std::ostream& os) { os << log_text << resolved; });
-  if (!is_regular_file(resolved)) fail(error_text + name + "]");
+  if (!names_regular_file(resolved)) fail(error_text + name + "]");
   entry[key] = resolved.string();
 }
 
@@ -187,7 +187,7 @@ core::NamedMorphDataDescriptors create_named_lookup_descriptors(
 }
 
 std::shared_ptr<afst::AFst> load_afst(const std::string& file) {
-  if (!is_regular_file(file)) fail("morph file not found :(get_afst)[" + file + "]");
+  if (!names_regular_file(file)) fail("morph file not found :(get_afst)[" + file + "]");
   log(wlog::kLevelTrace, [&](std::ostream& os) { os << "[afst] load" << file; });
   std::shared_ptr<fst::StdVectorFst> transducer;
   try {

@@ -63,9 +63,8 @@ TEST(LookupType, KnowsElevenTypesByExactName) {
       {"compound_v2", 3}, {"compound_v3", 4},      {"endings", 8},
       {"guesser", 7},     {"icu", 10},             {"not_set", 0},
       {"plain", 1},       {"tag", 9}};
-  EXPECT_EQ(std::vector<std::pair<std::string, uint64_t>>(
-                core::lookup_types().begin(), core::lookup_types().end()),
-            expected);
+  using Rows = std::vector<std::pair<std::string, uint64_t>>;
+  EXPECT_EQ(Rows(core::lookup_types().begin(), core::lookup_types().end()), expected);
   for (const auto& [name, code] : expected) EXPECT_EQ(core::get_lookup_type(name), code);
   for (const char* other : {"reverse", "Plain", "", "plain "}) {
     EXPECT_EQ(core::get_lookup_type(other), 0u) << other;
