@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include <fst/vector-fst.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -291,14 +292,27 @@ TEST_F(LoaderScratch, AMinimalConfiguration) {
   EXPECT_TRUE(quiet->module_data->hmm_tables.emission.empty());
 }
 
-TEST_F(LoaderScratch, AnUnreadableDisambiguatorIsLeftOut) {
+TEST_F(LoaderScratch, AnUnusableDisambiguatorIsLeftOut) {
+  // A file the transducer reader refuses: no transducer, nothing logged.
   write("broken.postagger", "not a transducer");
   write("tagged.language", "{\"postagger\": \"broken.postagger\", \"morph_chain\": []}");
+  {
+    RuntimeLog log;
+    auto module = engine()->get_language_module("tagged");
+    EXPECT_EQ(module->module_data->postagger, nullptr);
+    EXPECT_TRUE(log.has("TRACE", "[Language] Postagger file: " + config_path("broken.postagger")));
+  }
+
+  // A transducer without symbol tables cannot be walked: logged, left out.
+  fst::StdVectorFst bare;
+  bare.SetStart(bare.AddState());
+  ASSERT_TRUE(bare.Write((morvik() / "bare.postagger").string()));
+  write("bare.language", "{\"postagger\": \"bare.postagger\", \"morph_chain\": []}");
   RuntimeLog log;
-  auto module = engine()->get_language_module("tagged");
+  auto module = engine()->get_language_module("bare");
   EXPECT_EQ(module->module_data->postagger, nullptr);
   EXPECT_TRUE(log.has("ERROR", "[Language] Cannot load/find pos disambiguator file " +
-                                   config_path("broken.postagger")));
+                                   config_path("bare.postagger")));
 }
 
 TEST_F(LoaderScratch, ListedLanguagesWithoutAConfigurationLoadGeneric) {
