@@ -34,7 +34,7 @@ TEST(LanguageListing, ListsEveryConfigurationOfTheResourceFolders) {
   scratch.write("first/broken.language", "{ not json");
   scratch.write("first/list.language", "[1, 2]");
   // Not listed: other extensions, capitals, subfolders.
-  scratch.write("first/english.lex", "");
+  scratch.write("first/english.fst", "");
   scratch.write("first/shout.LANGUAGE", "{}");
   scratch.write("first/sub/deep.language", "{}");
   // A later folder does not list a language again.

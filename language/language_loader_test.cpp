@@ -30,8 +30,10 @@ using nlohmann::json;
 using testing::RuntimeLog;
 using testing::ScratchFolder;
 
-const fs::path kTestLanguage =
-    fs::canonical(fs::path(KAVERO_BINARY_DIR) / "testdata" / "morvik");
+// The test language's folder in the build tree (made when the build is
+// configured, filled when it is built).
+const fs::path kTestLanguage = fs::weakly_canonical(
+    fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik");
 
 std::string message_of(const std::function<void()>& call) {
   try {
@@ -118,16 +120,16 @@ TEST(LanguageLoader, WritesResolvedFilesIntoTheConfigurationAndSharesTransducers
   auto module = engine->get_language_module("english");
   const LanguageModuleData& data = *module->module_data;
   const json& config = *data.config_json;
-  const std::string lexicon = (kTestLanguage / "english.lex").string();
+  const std::string lexicon = (kTestLanguage / "english.fst").string();
   EXPECT_EQ(config["morph_chain"][0]["file"], lexicon);
-  EXPECT_EQ(config["morph_chain"][1]["file"], (kTestLanguage / "english-names.lex").string());
+  EXPECT_EQ(config["morph_chain"][1]["file"], (kTestLanguage / "english-names.fst").string());
   EXPECT_EQ(config["morph_chain"][2]["file"], lexicon);
-  EXPECT_EQ(config["not_found"][0]["file"], (kTestLanguage / "english-rare.lex").string());
+  EXPECT_EQ(config["not_found"][0]["file"], (kTestLanguage / "english-rare.fst").string());
   EXPECT_EQ(config["property_chain"]["apostrophe"][0]["file"], lexicon);
   // Descriptors point into the configuration the data keeps.
   EXPECT_EQ(data.lookup_descriptors[0].config, &config["morph_chain"][0]);
 
-  // Three entries name english.lex: one transducer.
+  // Three entries name english.fst: one transducer.
   const auto& apostrophe = data.named_descriptors.at("apostrophe");
   ASSERT_NE(data.lookup_descriptors[0].fst, nullptr);
   EXPECT_EQ(data.lookup_descriptors[2].fst, data.lookup_descriptors[0].fst);
@@ -337,7 +339,7 @@ TEST_F(LoaderScratch, LanguagesOfTheProjectFolderAndByPath) {
   // A language of its own in the project folder, whose lexicon is found in
   // the test language's folder by its absolute path, shares the transducer
   // with the test language.
-  const std::string lexicon = (kTestLanguage / "english.lex").string();
+  const std::string lexicon = (kTestLanguage / "english.fst").string();
   scratch_.write("project/mine.language",
                  json{{"morph_chain", {{{"file", lexicon}}}}}.dump());
   auto engine = std::make_shared<Engine>(

@@ -22,7 +22,7 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "morvik";
+const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
 
 std::string message_of(const std::function<void()>& call) {
   try {

@@ -28,7 +28,7 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::ScratchFolder;
 
-const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "morvik";
+const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
 
 std::string message_of(const std::function<void()>& call) {
   try {
@@ -113,15 +113,15 @@ TEST(Transform, NoneOrLowerCase) {
 
 TEST_F(LookupDescriptorTest, ResolvesFilesAndWritesThePathsBack) {
   json config = json::parse(R"({"morph_chain": [
-      {"file": "english.lex", "lookup": "plain"},
-      {"file": "english-names.lex", "properties": ["proper"], "extra": 3},
-      {"file": "english.lex", "transform": "tolower", "lookup": "reverse"},
+      {"file": "english.fst", "lookup": "plain"},
+      {"file": "english-names.fst", "properties": ["proper"], "extra": 3},
+      {"file": "english.fst", "transform": "tolower", "lookup": "reverse"},
       {"lookup": "icu"}]})");
   core::MorphDataDescriptors descriptors = chain(config);
   ASSERT_EQ(descriptors.size(), 4u);
 
-  const std::string lexicon = (kTestLanguage / "english.lex").string();
-  const std::string names = (kTestLanguage / "english-names.lex").string();
+  const std::string lexicon = (kTestLanguage / "english.fst").string();
+  const std::string names = (kTestLanguage / "english-names.fst").string();
   const json& entries = config["morph_chain"];
   EXPECT_EQ(entries[0]["file"], lexicon);
   EXPECT_EQ(entries[1]["file"], names);
@@ -150,7 +150,7 @@ TEST_F(LookupDescriptorTest, ResolvesFilesAndWritesThePathsBack) {
 
 TEST_F(LookupDescriptorTest, SectionsThatAreMissingOrNotArrays) {
   json config = json::parse(R"({"morph_chain": null,
-      "not_found": {"b": {"file": "english-names.lex"}, "a": {"file": "english.lex"}}})");
+      "not_found": {"b": {"file": "english-names.fst"}, "a": {"file": "english.fst"}}})");
   EXPECT_TRUE(chain(config).empty());
   json no_object = json::array();
   EXPECT_TRUE(chain(no_object).empty());
@@ -158,24 +158,24 @@ TEST_F(LookupDescriptorTest, SectionsThatAreMissingOrNotArrays) {
   core::MorphDataDescriptors guessers =
       create_lookup_chain_descriptors(&engine_, config, "not_found", folders_);
   ASSERT_EQ(guessers.size(), 2u);
-  EXPECT_EQ(guessers[0].file, (kTestLanguage / "english.lex").string());
-  EXPECT_EQ(guessers[1].file, (kTestLanguage / "english-names.lex").string());
+  EXPECT_EQ(guessers[0].file, (kTestLanguage / "english.fst").string());
+  EXPECT_EQ(guessers[1].file, (kTestLanguage / "english-names.fst").string());
   EXPECT_TRUE(create_named_lookup_descriptors(&engine_, config, folders_).empty());
 }
 
 TEST_F(LookupDescriptorTest, NamedChainsByName) {
   json config = json::parse(R"({"property_chain": {
-      "zeta": [{"file": "english.lex"}],
-      "abbrev": [{"file": "english-abbrev.lex"}, {"file": "english-names.lex"}],
+      "zeta": [{"file": "english.fst"}],
+      "abbrev": [{"file": "english-abbrev.fst"}, {"file": "english-names.fst"}],
       "empty": []}})");
   core::NamedMorphDataDescriptors named =
       create_named_lookup_descriptors(&engine_, config, folders_);
   ASSERT_EQ(named.size(), 3u);
   EXPECT_EQ(named["abbrev"].size(), 2u);
-  EXPECT_EQ(named["abbrev"][1].file, (kTestLanguage / "english-names.lex").string());
+  EXPECT_EQ(named["abbrev"][1].file, (kTestLanguage / "english-names.fst").string());
   EXPECT_TRUE(named["empty"].empty());
   EXPECT_EQ(config["property_chain"]["zeta"][0]["file"],
-            (kTestLanguage / "english.lex").string());
+            (kTestLanguage / "english.fst").string());
 }
 
 TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
@@ -184,7 +184,7 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
     const char* entry;
     std::string message;
   } const cases[] = {
-      {R"("english.lex")",
+      {R"("english.fst")",
        "Deprecated Config use new format.english.lexex: { \"file\": "
        "\"english.morph\" , \"lookup\" : \"plain\" , \"transform\" : \"none\" }"},
       {"42", "invalid config file format for "},
@@ -192,18 +192,18 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
       {R"({"file": "missing.lex"})", "Cannot find morph file:[missing.lex]"},
       // A folder is no regular file.
       {R"({"file": "."})", "Cannot find morph file:[.]"},
-      {R"({"file": "english.lex", "lookup": "guesser", "guesser": "nope.lex"})",
+      {R"({"file": "english.fst", "lookup": "guesser", "guesser": "nope.lex"})",
        "Cannot find guesser morph file:[nope.lex]"},
-      {R"({"file": "english.lex", "lookup": "guesser"})",
+      {R"({"file": "english.fst", "lookup": "guesser"})",
        "Missing 'guesser' morph file in the language config file"},
-      {R"({"file": "english.lex", "lookup": "compound"})",
+      {R"({"file": "english.fst", "lookup": "compound"})",
        "invalid config file format, unknown lookup type. supported types are "
        "[plain,compound,compound_v2,compound_v3,compound_numbers,reverse] and "
        "not:compound"},
-      {R"({"file": "english.lex", "transform": "upper"})",
+      {R"({"file": "english.fst", "transform": "upper"})",
        "invalid config file format, unknown transformer type. supported types "
        "are [tolower] and not:upper"},
-      {R"({"file": "english.lex", "properties": 1})",
+      {R"({"file": "english.fst", "properties": 1})",
        "invalid config file format, properties should be string:"},
       {R"({"lookup": "plain"})", "morph file not found :(get_afst)[]"},
       {R"({"file": "corrupt.lex"})",
@@ -213,8 +213,8 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
     json config = {{"morph_chain", json::array({json::parse(c.entry)})}};
     EXPECT_EQ(message_of([&] { chain(config); }), c.message) << c.entry;
   }
-  for (const char* entry : {R"({"file": 1})", R"({"file": "english.lex", "lookup": 2})",
-                            R"({"file": "english.lex", "guesser": false})"}) {
+  for (const char* entry : {R"({"file": 1})", R"({"file": "english.fst", "lookup": 2})",
+                            R"({"file": "english.fst", "guesser": false})"}) {
     json config = {{"morph_chain", json::array({json::parse(entry)})}};
     EXPECT_THROW(chain(config), json::type_error) << entry;
   }
@@ -222,21 +222,21 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
 
 TEST_F(LookupDescriptorTest, AGuesserEntryLoadsBothTransducers) {
   json config = json::parse(R"({"morph_chain": [
-      {"file": "english.lex", "lookup": "guesser", "guesser": "english-rare.lex"}]})");
+      {"file": "english.fst", "lookup": "guesser", "guesser": "english-rare.fst"}]})");
   core::MorphDataDescriptors descriptors = chain(config);
   ASSERT_EQ(descriptors.size(), 1u);
   EXPECT_EQ(descriptors[0].type, core::kLookupGuesser);
-  EXPECT_EQ(descriptors[0].guesser_file, (kTestLanguage / "english-rare.lex").string());
+  EXPECT_EQ(descriptors[0].guesser_file, (kTestLanguage / "english-rare.fst").string());
   EXPECT_EQ(descriptors[0].guesser_fst,
-            engine_.get_afst((kTestLanguage / "english-rare.lex").string()));
-  EXPECT_EQ(descriptors[0].fst, engine_.get_afst((kTestLanguage / "english.lex").string()));
+            engine_.get_afst((kTestLanguage / "english-rare.fst").string()));
+  EXPECT_EQ(descriptors[0].fst, engine_.get_afst((kTestLanguage / "english.fst").string()));
   EXPECT_EQ(config["morph_chain"][0]["guesser"],
-            (kTestLanguage / "english-rare.lex").string());
+            (kTestLanguage / "english-rare.fst").string());
 }
 
 TEST_F(LookupDescriptorTest, TheTransducerCacheReloadsAFileThatBecameNewer) {
   const fs::path copy = scratch_.path() / "copy.lex";
-  fs::copy_file(kTestLanguage / "english.lex", copy);
+  fs::copy_file(kTestLanguage / "english.fst", copy);
   std::shared_ptr<afst::AFst> first = engine_.get_afst(copy.string());
   EXPECT_EQ(engine_.get_afst(copy.string()), first);
   EXPECT_EQ(first->file_time, file::modification_time(copy.c_str()));
@@ -252,7 +252,7 @@ TEST_F(LookupDescriptorTest, TheTransducerCacheReloadsAFileThatBecameNewer) {
 }
 
 TEST(LoadAfst, ReadsATransducerWithItsSymbolTables) {
-  const std::string lexicon = (kTestLanguage / "english.lex").string();
+  const std::string lexicon = (kTestLanguage / "english.fst").string();
   std::shared_ptr<afst::AFst> network = load_afst(lexicon);
   ASSERT_NE(network, nullptr);
   // Two reads make two networks: only the engine's cache shares them.

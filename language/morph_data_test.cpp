@@ -26,7 +26,7 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 using Answer = std::vector<std::string>;
 
-const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "morvik";
+const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
 
 std::string message_of(const std::function<void()>& call) {
   try {
@@ -125,13 +125,13 @@ class TestLanguageChains : public ::testing::Test {
                 .dump())),
         config_(json::parse(R"({
           "morph_chain": [
-            {"file": "english.lex", "lookup": "plain"},
-            {"file": "english-names.lex", "properties": ["proper"]},
-            {"file": "english.lex", "transform": "tolower"}],
-          "not_found": [{"file": "english-rare.lex"}],
+            {"file": "english.fst", "lookup": "plain"},
+            {"file": "english-names.fst", "properties": ["proper"]},
+            {"file": "english.fst", "transform": "tolower"}],
+          "not_found": [{"file": "english-rare.fst"}],
           "property_chain": {
-            "abbrev": [{"file": "english-abbrev.lex", "properties": "abbrev"}],
-            "apostrophe": [{"file": "english.lex", "transform": "tolower",
+            "abbrev": [{"file": "english-abbrev.fst", "properties": "abbrev"}],
+            "apostrophe": [{"file": "english.fst", "transform": "tolower",
                             "properties": "apostrophe"}]}})")) {
     std::vector<fs::path> folders = {kTestLanguage};
     main_ = create_lookup_chain_descriptors(&engine_, config_, "morph_chain", folders);
