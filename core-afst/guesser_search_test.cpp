@@ -4,18 +4,16 @@
 
 #include "core-afst/guesser_search.h"
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <utf8.h>
 
 #include "core-afst/lookup_network_testutil.h"
+#include "core-afst/word_trie_testutil.h"
 
 namespace zel {
 namespace afst {
@@ -23,36 +21,7 @@ namespace {
 
 using ::testing::IsEmpty;
 using testing::TestNetwork;
-
-// A trie of words; every arc reads and writes one letter.
-class WordTrie {
- public:
-  explicit WordTrie(const std::vector<std::string>& words) {
-    for (const auto& word : words) add(word);
-  }
-  void add(const std::string& word) {
-    int state = 0;
-    for (auto it = word.begin(); it != word.end();) {
-      auto start = it;
-      utf8::next(it, word.end());
-      const std::string letter(start, it);
-      auto found = next_.find({state, letter});
-      if (found == next_.end()) {
-        const int target = net_.add_state();
-        net_.arc(state, letter, letter, target);
-        found = next_.emplace(std::make_pair(state, letter), target).first;
-      }
-      state = found->second;
-    }
-    net_.set_final(state);
-  }
-  TestNetwork& net() { return net_; }
-  std::shared_ptr<AFst> network() const { return net_.network(); }
-
- private:
-  TestNetwork net_;
-  std::map<std::pair<int, std::string>, int> next_;
-};
+using testing::WordTrie;
 
 std::vector<ResultEntry> search(const std::shared_ptr<AFst>& guesser, const std::string& word) {
   GuesserLookupSession session(guesser, nullptr);
