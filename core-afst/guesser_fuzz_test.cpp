@@ -2,15 +2,15 @@
 // outside a buffer, and the search's own bookkeeping back in order after
 // every word. The loops are seeded, so a failure repeats.
 
+#include <gtest/gtest.h>
+#include <utf8.h>
+
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
-#include <utf8.h>
 
 #include "core-afst/guesser_lookup.h"
 #include "core-afst/guesser_search.h"
@@ -25,8 +25,8 @@ using testing::TestNetwork;
 using testing::WordTrie;
 
 // Letters of one, two and three bytes, all lower case.
-const std::vector<std::string> kLetters = {"a", "b", "c", "d", "e", "n", "s", "t",
-                                           "ä", "ö", "ß", "é", "ж", "ḁ"};
+const std::vector<std::string> kLetters = {"a", "b", "c", "d", "e", "n", "s",
+                                           "t", "ä", "ö", "ß", "é", "ж", "ḁ"};
 
 std::string random_word(std::mt19937& rng, std::size_t max_letters) {
   std::uniform_int_distribution<std::size_t> length(0, max_letters);
@@ -52,8 +52,7 @@ void expect_search_in_order(const std::shared_ptr<AFst>& guesser, const std::str
   ASSERT_EQ(session.stack().size, 0) << word;
   ASSERT_EQ(session.stack().top, nullptr) << word;
   if (guesser->start() != fst::kNoStateId) {
-    ASSERT_EQ(session.text(), GuesserFactory(word.data(), word.data() + word.size()).str())
-        << word;
+    ASSERT_EQ(session.text(), GuesserFactory(word.data(), word.data() + word.size()).str()) << word;
   }
   std::set<std::string> seen;
   for (const auto& result : results) {
@@ -129,8 +128,9 @@ TEST(GuesserFuzzTest, RandomWordsOverAWordList) {
 // cycles), "??", control labels, the empty label, labels of several
 // characters, label ids without a symbol, random final states.
 std::shared_ptr<AFst> random_network(std::mt19937& rng) {
-  static const std::vector<std::string> kInputs = {
-      "a", "b", "c", "ä", "ö", "ß", "ж", "eps", "EPS", "??", "#end1", "#ctrl", "#e", "", "ab", "äx"};
+  static const std::vector<std::string> kInputs = {"a",  "b",   "c",   "ä",  "ö",     "ß",
+                                                   "ж",  "eps", "EPS", "??", "#end1", "#ctrl",
+                                                   "#e", "",    "ab",  "äx"};
   static const std::vector<std::string> kOutputs = {"a", "b", "eps", "", "xy", "ä", "+Nn"};
   TestNetwork net;
   std::uniform_int_distribution<int> state_count(1, 12);

@@ -1,12 +1,12 @@
 #include "core-afst/guesser_lookup.h"
 
+#include <unicode/uchar.h>
+#include <utf8.h>
+
 #include <algorithm>
 #include <iostream>
 #include <stdexcept>
 #include <utility>
-
-#include <unicode/uchar.h>
-#include <utf8.h>
 
 namespace zel {
 namespace afst {
@@ -58,11 +58,10 @@ bool all_lowecase(const std::string& text) {
 
 std::vector<std::string> filter(GuesserLookup* lookup, const std::string& text,
                                 std::vector<ResultEntry>& results) {
-  std::stable_sort(results.begin(), results.end(),
-                   [](const ResultEntry& a, const ResultEntry& b) {
-                     if (a.repairs != b.repairs) return a.repairs < b.repairs;
-                     return a.score > b.score;
-                   });
+  std::stable_sort(results.begin(), results.end(), [](const ResultEntry& a, const ResultEntry& b) {
+    if (a.repairs != b.repairs) return a.repairs < b.repairs;
+    return a.score > b.score;
+  });
   WordLookup* lexicon = lookup->lexicon();
   std::vector<std::string> answers;
   for (const ResultEntry& result : results) {

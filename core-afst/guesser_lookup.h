@@ -16,10 +16,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json_fwd.hpp>
 
 #include "core-afst/afst.h"
 #include "core-afst/guesser_search.h"

@@ -1,17 +1,19 @@
 #include "core-afst/guesser_lookup.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <utf8.h>
+
 #include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
-#include <utf8.h>
-
 #include "base/output_capture_testutil.h"
+#include "core-afst/lexicon_text.h"
 #include "core-afst/lookup_interface.h"
 #include "core-afst/lookup_network_testutil.h"
 #include "core-afst/word_trie_testutil.h"
@@ -77,6 +79,45 @@ TEST(GuesserLookupTest, AnswersWithTheLexiconReadingsOfTheFormsReached) {
   }
 }
 
+// A network from lexicon text lines.
+std::shared_ptr<AFst> from_text(const std::string& text) {
+  std::istringstream lines(text);
+  return std::make_shared<AFst>(build_lexicon(lines, "test"));
+}
+
+TEST(GuesserLookupTest, SuffixRulesWrittenAsText) {
+  // The guesser spells any lower-case stem followed by a known ending and
+  // writes the word back; the lexicon copies the stem of such a form and
+  // adds the ending's tags.
+  const std::string letters = "a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q|r|s|t|u|v|w|x|y|z";
+  const std::string copy = "abcdefghijklmnopqrstuvwxyz";
+  std::string rules;
+  for (const std::string ending : {"ing", "ed", "ness"}) {
+    rules += "regex:(" + letters + ")*" + ending + ":" + copy + ending + "\n";
+  }
+  GuesserLookup lookup(from_text(rules),
+                       from_text("regex:(.)*ing:[in][eps][eps][+Vb-Prog]\n"
+                                 "regex:(.)*ed:[in][eps][+Vb-Past]\n"
+                                 "regex:(.)*ness:[in][eps][eps][eps][+Nn-Sg]\n"),
+                       nullptr);
+  struct Case {
+    std::string word;
+    std::vector<std::string> answers;
+  };
+  const Case cases[] = {
+      {"blorfing", {"blorf+Vb-Prog+guess+nf"}},
+      {"blorfed", {"blorf+Vb-Past+guess+nf"}},
+      {"blorfness", {"blorf+Nn-Sg+guess+nf"}},
+      // Misspelt endings.
+      {"blorfign", {"blorf+Vb-Prog+guess+nf"}},
+      {"blorfin", {"blorf+Vb-Prog+guess+nf"}},
+      // No ending within reach.
+      {"blorf", {}},
+      {"Blorfing", {}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(lookup.up(c.word), c.answers) << c.word;
+}
+
 TEST(GuesserLookupTest, WordLengthLimit) {
   std::string longest;
   for (int i = 0; i < 49; ++i) longest += static_cast<char>('a' + (i % 3));
@@ -139,8 +180,8 @@ TEST(GuesserLookupTest, FilterSortsByRepairsThenScoreKeepingTheOrderFound) {
 TEST(GuesserLookupTest, FilterTakesTheFirstFormWithReadings) {
   GuesserLookup lookup(WordTrie({"x"}).network(),
                        lexicon({{"walks", "walk+Vb-Sg3"}, {"walls", "wall+Nn-Pl"}}), nullptr);
-  std::vector<ResultEntry> results = {
-      result("wakls", 0.9, 1), result("walls", 0.8, 1), result("walks", 0.85, 1)};
+  std::vector<ResultEntry> results = {result("wakls", 0.9, 1), result("walls", 0.8, 1),
+                                      result("walks", 0.85, 1)};
   // "wakls" has no readings; "walks" scores higher than "walls".
   EXPECT_THAT(filter(&lookup, "wlaks", results), ElementsAre("walk+Vb-Sg3+guess+nf"));
   std::vector<ResultEntry> none = {result("wxyz", 1.0, 0)};
@@ -195,7 +236,7 @@ TEST(GuesserLookupTest, AllLowercase) {
   const Case cases[] = {
       {"", true},      {"walk", true},   {"straße", true}, {"ärger", true},
       {"Walk", false}, {"wALK", false},  {"walk2", false}, {"walk-on", false},
-      {"a b", false},  {"Ärger", false}, {"ǆ", true},     {"ǅ", false},
+      {"a b", false},  {"Ärger", false}, {"ǆ", true},      {"ǅ", false},
   };
   for (const auto& c : cases) EXPECT_EQ(all_lowecase(c.text), c.lower) << c.text;
   EXPECT_THROW(all_lowecase("ab\xC3"), utf8::exception);

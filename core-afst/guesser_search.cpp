@@ -1,10 +1,10 @@
 #include "core-afst/guesser_search.h"
 
-#include <stdexcept>
-#include <utility>
-
 #include <fst/symbol-table.h>
 #include <utf8.h>
+
+#include <stdexcept>
+#include <utility>
 
 namespace zel {
 namespace afst {
@@ -258,8 +258,8 @@ void GuesserLookupSession::collect(const std::string& output) {
         break;
     }
   }
-  results_.push_back(ResultEntry{"+guess", std::move(form), sum / static_cast<double>(n + 1) / 100.0,
-                                 repairs});
+  results_.push_back(
+      ResultEntry{"+guess", std::move(form), sum / static_cast<double>(n + 1) / 100.0, repairs});
 }
 
 bool GuesserLookupSession::allowed(std::size_t position, int32_t kind) const {

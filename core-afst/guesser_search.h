@@ -54,11 +54,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json_fwd.hpp>
 
 #include "core-afst/afst.h"
 #include "core-afst/guesser_text.h"

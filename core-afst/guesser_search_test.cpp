@@ -4,13 +4,13 @@
 
 #include "core-afst/guesser_search.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "core-afst/lookup_network_testutil.h"
 #include "core-afst/word_trie_testutil.h"
@@ -155,7 +155,8 @@ TEST(GuesserSearchTest, SwapsCharactersNotBytes) {
   EXPECT_EQ(found->repairs, 1);
   EXPECT_DOUBLE_EQ(found->score, score(6, {2 + 80}));
   // A two-byte letter too many is removed whole.
-  std::optional<ResultEntry> extra = find_form(search(WordTrie({"abcd"}).network(), "abcöd"), "abcd");
+  std::optional<ResultEntry> extra =
+      find_form(search(WordTrie({"abcd"}).network(), "abcöd"), "abcd");
   ASSERT_TRUE(extra);
   EXPECT_DOUBLE_EQ(extra->score, score(4, {3 + 60}));
 }

@@ -1,9 +1,9 @@
 #include "core-afst/guesser_text.h"
 
+#include <utf8.h>
+
 #include <cstring>
 #include <stdexcept>
-
-#include <utf8.h>
 
 namespace zel {
 namespace afst {
@@ -31,8 +31,7 @@ GuesserFactory::GuesserFactory(const char* begin, const char* end)
   length_ = static_cast<int32_t>(out - buffer_.get());
 }
 
-void GuesserFactory::replace(const char* from, const char* to, const char* begin,
-                             const char* end) {
+void GuesserFactory::replace(const char* from, const char* to, const char* begin, const char* end) {
   char* const base = buffer_.get();
   if (from < base || from > to || to > end_ || begin > end) {
     throw std::out_of_range("guesser text change outside the text");

@@ -1,10 +1,10 @@
 #include "core-afst/guesser_text.h"
 
-#include <stdexcept>
-#include <string>
-
 #include <gtest/gtest.h>
 #include <utf8.h>
+
+#include <stdexcept>
+#include <string>
 
 namespace zel {
 namespace afst {
