@@ -21,9 +21,11 @@ bool is_control(const std::string& label) { return label.size() > 4 && label[0] 
 // LevelGuardBase
 
 LevelGuardBase::LevelGuardBase(GuesserLookupSession* session, const int& state,
-                               const char* const& position, int depth, const std::string& output)
+                               const char* const& position, int depth, const std::string& output,
+                               ArcSpan arcs)
     : session_(session), stack_(&session->stack()) {
   item_.state = state;
+  item_.arcs = arcs;
   item_.position = position;
   item_.depth = depth;
   item_.output = output;
@@ -107,7 +109,7 @@ std::vector<ResultEntry> GuesserLookupSession::lookup(const std::string& word) {
   in_force_.assign(word.size() + 1, 0);
   const int start = guesser_->start();
   const char* const begin = text_->begin();
-  LevelGuardBase root(this, start, begin, 0, std::string());
+  LevelGuardBase root(this, start, begin, 0, std::string(), guesser_->start_arcs());
   lookup(root.top());
   root.remove();
   return results_;
@@ -136,7 +138,7 @@ const std::string& GuesserLookupSession::output_text(int32_t id) const {
   return output_scratch_;
 }
 
-void GuesserLookupSession::descend(int state, const char* position, int depth,
+void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position, int depth,
                                    const std::string& output, Walk walk) {
   if (exhausted_) return;
   if (stack_.size >= kGuesserMaxItems) {
@@ -145,7 +147,7 @@ void GuesserLookupSession::descend(int state, const char* position, int depth,
   }
   // The output is copied into the item before the nested walk can reuse
   // the text it refers to.
-  LevelGuardBase guard(this, state, position, depth, output);
+  LevelGuardBase guard(this, state, position, depth, output, arcs);
   switch (walk) {
     case Walk::kLookup:
       lookup(guard.top());
@@ -162,7 +164,9 @@ void GuesserLookupSession::descend(int state, const char* position, int depth,
 
 void GuesserLookupSession::lookup(StackItem& item) {
   const AFst& net = *guesser_;
-  for (const LookupArc* arc = net.arcs_begin(item.state); arc != net.arcs_end(item.state); ++arc) {
+  const LookupArc* const first = net.arcs().data() + item.arcs.begin;
+  const LookupArc* const last = net.arcs().data() + item.arcs.end;
+  for (const LookupArc* arc = first; arc != last; ++arc) {
     if (!tick()) return;
     const std::string& in = input_text(arc->input);
     const std::string& out = output_text(arc->output);
@@ -172,12 +176,13 @@ void GuesserLookupSession::lookup(StackItem& item) {
 
     if (is_epsilon(in)) {
       if (final && at_end) collect(out);
-      descend(arc->target, item.position, item.depth + 1, out, Walk::kLookup);
+      descend(arc->target, arc->target_arcs, item.position, item.depth + 1, out, Walk::kLookup);
       continue;
     }
     if (is_control(in)) {
       if (final && at_end && in.compare(0, 4, "#end") == 0) collect(out);
-      if (!at_end) descend(arc->target, item.position, item.depth + 1, out, Walk::kLookup);
+      if (!at_end)
+        descend(arc->target, arc->target_arcs, item.position, item.depth + 1, out, Walk::kLookup);
       continue;
     }
     // The empty label reads as a zero byte here, which no admitted word has.
@@ -193,24 +198,28 @@ void GuesserLookupSession::lookup(StackItem& item) {
     }
     ++item.match_count;
     if (final && after == end) collect(out);
-    descend(arc->target, after, item.depth + 1, out, Walk::kLookup);
+    descend(arc->target, arc->target_arcs, after, item.depth + 1, out, Walk::kLookup);
   }
 }
 
 void GuesserLookupSession::ignore_lookup(StackItem& item) {
   const AFst& net = *guesser_;
-  for (const LookupArc* arc = net.arcs_begin(item.state); arc != net.arcs_end(item.state); ++arc) {
+  const LookupArc* const first = net.arcs().data() + item.arcs.begin;
+  const LookupArc* const last = net.arcs().data() + item.arcs.end;
+  for (const LookupArc* arc = first; arc != last; ++arc) {
     if (!tick()) return;
     const std::string& out = output_text(arc->output);
     const bool final = arc->flags & LookupArc::kTargetFinal;
     if (final && text_->end() - item.position <= 1) collect(out);
-    descend(arc->target, item.position, item.depth + 1, out, Walk::kLookup);
+    descend(arc->target, arc->target_arcs, item.position, item.depth + 1, out, Walk::kLookup);
   }
 }
 
 void GuesserLookupSession::ignore_lookup_one_more_arc(StackItem& item) {
   const AFst& net = *guesser_;
-  for (const LookupArc* arc = net.arcs_begin(item.state); arc != net.arcs_end(item.state); ++arc) {
+  const LookupArc* const first = net.arcs().data() + item.arcs.begin;
+  const LookupArc* const last = net.arcs().data() + item.arcs.end;
+  for (const LookupArc* arc = first; arc != last; ++arc) {
     if (!tick()) return;
     const std::string& out = output_text(arc->output);
     const bool final = arc->flags & LookupArc::kTargetFinal;
@@ -219,7 +228,7 @@ void GuesserLookupSession::ignore_lookup_one_more_arc(StackItem& item) {
       return;
     }
     if (is_epsilon(input_text(arc->input))) {
-      descend(arc->target, item.position, item.depth + 1, out, Walk::kOneMoreArc);
+      descend(arc->target, arc->target_arcs, item.position, item.depth + 1, out, Walk::kOneMoreArc);
     }
   }
 }
@@ -298,7 +307,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
     // The word may lack its last character.
     if (results_.empty()) {
       in_force_[n] = kRepairMissingLast;
-      descend(item.state, position, item.depth, kept, Walk::kOneMoreArc);
+      descend(item.state, item.arcs, position, item.depth, kept, Walk::kOneMoreArc);
       if (found()) clear_after(in_force_, n, all);
       in_force_[n] = 0;
     }
@@ -316,7 +325,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
       utf8::next(next, text_->end());
       text_->replace(position, next, position, position);
       in_force_[n] = kRepairExtra;
-      descend(item.state, position, item.depth, kept, Walk::kLookup);
+      descend(item.state, item.arcs, position, item.depth, kept, Walk::kLookup);
       clear_after(tried_, n, last_tried);
       if (found()) clear_after(in_force_, n, all);
       in_force_[n] = 0;
@@ -340,7 +349,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
         text_->replace(position, third, swapped.data(), swapped.data() + swapped.size());
         clear_after(in_force_, n, all);
         in_force_[n] = kRepairSwap;
-        descend(item.state, position, item.depth, kept, Walk::kLookup);
+        descend(item.state, item.arcs, position, item.depth, kept, Walk::kLookup);
         clear_after(tried_, n, last_tried);
         if (found()) clear_after(in_force_, n, all);
         in_force_[n] = 0;
@@ -355,7 +364,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
   clear_after(tried_, n, last_tried);
   clear_after(in_force_, n, all);
   in_force_[n] = kRepairMissing;
-  descend(item.state, position, item.depth, kept, Walk::kIgnore);
+  descend(item.state, item.arcs, position, item.depth, kept, Walk::kIgnore);
   clear_after(tried_, n, last_tried);
   if (found()) clear_after(in_force_, n, all);
   in_force_[n] = 0;

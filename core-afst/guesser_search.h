@@ -80,6 +80,8 @@ enum GuesserRepair : int32_t {
 // One item of the search stack.
 struct StackItem {
   int32_t state = -1;
+  // Where the state's arcs lie in the network's arc array.
+  ArcSpan arcs;
   const char* position = nullptr;
   // Arcs from the search's root; recorded, not consulted.
   int32_t depth = 0;
@@ -117,7 +119,7 @@ struct GuesserStack {
 class LevelGuardBase {
  public:
   LevelGuardBase(GuesserLookupSession* session, const int& state, const char* const& position,
-                 int depth, const std::string& output);
+                 int depth, const std::string& output, ArcSpan arcs);
   ~LevelGuardBase();
   LevelGuardBase(const LevelGuardBase&) = delete;
   LevelGuardBase& operator=(const LevelGuardBase&) = delete;
@@ -172,7 +174,8 @@ class GuesserLookupSession {
   enum class Walk { kLookup, kIgnore, kOneMoreArc };
 
   // Pushes an item, walks it the given way and removes it.
-  void descend(int state, const char* position, int depth, const std::string& output, Walk walk);
+  void descend(int state, ArcSpan arcs, const char* position, int depth, const std::string& output,
+               Walk walk);
   // Counts one arc tried; false once the budget is spent.
   bool tick();
   bool allowed(std::size_t position, int32_t kind) const;

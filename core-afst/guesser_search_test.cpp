@@ -272,12 +272,12 @@ TEST_F(StackFixture, OnlyTheLowestItemAtAPositionKeepsItsRepairFlag) {
   const char* const p0 = text_;
   const char* const p1 = text_ + 1;
   const char* const p2 = text_ + 2;
-  LevelGuardBase i0(&session_, state, p0, 0, "");
-  LevelGuardBase i1(&session_, state, p1, 1, "a");
-  LevelGuardBase i2(&session_, state, p1, 2, "eps");
-  LevelGuardBase i3(&session_, state, p2, 3, "b");
-  LevelGuardBase i4(&session_, state, p2, 4, "eps");
-  LevelGuardBase i5(&session_, state, p2, 5, "eps");
+  LevelGuardBase i0(&session_, state, p0, 0, "", ArcSpan());
+  LevelGuardBase i1(&session_, state, p1, 1, "a", ArcSpan());
+  LevelGuardBase i2(&session_, state, p1, 2, "eps", ArcSpan());
+  LevelGuardBase i3(&session_, state, p2, 3, "b", ArcSpan());
+  LevelGuardBase i4(&session_, state, p2, 4, "eps", ArcSpan());
+  LevelGuardBase i5(&session_, state, p2, 5, "eps", ArcSpan());
   for (auto* guard : {&i0, &i1, &i2, &i3, &i4, &i5}) guard->top().match_count = 3;
   EXPECT_EQ(session_.stack().size, 6);
   EXPECT_EQ(session_.stack().top, &i5.top());
