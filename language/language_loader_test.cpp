@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <fst/vector-fst.h>
@@ -194,6 +195,20 @@ TEST(LanguageLoader, ANewerConfigurationIsLoadedAgain) {
   EXPECT_EQ(engine->get_language_module("english")->module_data, after->module_data);
 }
 
+TEST(LanguageLoader, ConcurrentRequestsShareOneLoad) {
+  auto engine = engine_over(kTestLanguage);
+  std::vector<std::shared_ptr<LanguageModule>> modules(8);
+  std::vector<std::thread> threads;
+  for (std::size_t i = 0; i < modules.size(); ++i) {
+    threads.emplace_back([&, i] { modules[i] = engine->get_language_module("english"); });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (const auto& module : modules) {
+    ASSERT_NE(module, nullptr);
+    EXPECT_EQ(module->module_data, modules[0]->module_data);
+  }
+}
+
 // A scratch resource folder named "morvik", with the test language's
 // lexicons available by their absolute paths.
 class LoaderScratch : public ::testing::Test {
@@ -222,6 +237,10 @@ TEST_F(LoaderScratch, ErrorsOfTheRequestAndOfTheConfiguration) {
             "Language has not been set.");
   EXPECT_EQ(message_of([&] { engine()->get_language_module("klingon"); }),
             "language config file missing for [klingon] :klingon");
+  // A configuration that cannot be read.
+  fs::create_directories(morvik() / "folder.language");
+  EXPECT_EQ(message_of([&] { engine()->get_language_module("folder"); }),
+            "can not open file " + config_path("folder.language"));
 
   const std::string head =
       "Invalid config file format in the tokenizer_mapper :\n - file:\"";

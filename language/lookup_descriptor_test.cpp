@@ -185,7 +185,7 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
     std::string message;
   } const cases[] = {
       {R"("english.fst")",
-       "Deprecated Config use new format.english.lexex: { \"file\": "
+       "Deprecated Config use new format.english.fstex: { \"file\": "
        "\"english.morph\" , \"lookup\" : \"plain\" , \"transform\" : \"none\" }"},
       {"42", "invalid config file format for "},
       {"[]", "invalid config file format for "},
