@@ -112,31 +112,6 @@ class Token : public Annotation {
  public:
   static constexpr uint32_t kKind = kTokenKind;
 
-  // Marks in `flags`, set by the tokenizer and the dictionary pass.
-  // A compound lexicon entry was read into the token.
-  static constexpr uint64_t kCompound = 0x1;
-  // Look the token up in the named lookups that its properties name.
-  static constexpr uint64_t kPropertyLookup = 0x2;
-  // No dictionary lookup (punctuation and the like).
-  static constexpr uint64_t kSkipLookup = 0x4;
-  // A token holding the property "tag" received readings.
-  static constexpr uint64_t kTagged = 0x10;
-  // Forced over a stretch the abbreviation expression matched.
-  static constexpr uint64_t kAbbreviationRange = 0x20;
-  // Made by the apostrophe rule, or rebuilt by the apostrophe repair.
-  static constexpr uint64_t kApostrophe = 0x40;
-  static constexpr uint64_t kMarkup = 0x100;
-  // A measurement unit still to be decided from the following word.
-  static constexpr uint64_t kMeasureCandidate = 0x200;
-  // The magnitude after a currency value ($5m).
-  static constexpr uint64_t kMeasureUnit = 0x400;
-  // The readings are complete: no dictionary lookup.
-  static constexpr uint64_t kReadingsFinal = 0x800;
-  // Forced over a header prefix.
-  static constexpr uint64_t kHeaderRange = 0x1000;
-  // A full stop that ends its sentence.
-  static constexpr uint64_t kSentenceEnd = 0x2000;
-
   Token(uint32_t begin, uint32_t end, const std::string& literal);
   ~Token() override;
 

@@ -6,6 +6,7 @@
 #include "analysis/annotation.h"
 #include "base/string_util.h"
 #include "language/reading.h"
+#include "language/token_flags.h"
 
 namespace zel {
 namespace kavero {
@@ -81,7 +82,7 @@ void invalidate(Token* token, MorphData& head) {
 }
 
 void import_compound(Token* token, const std::string& output) {
-  token->flags |= Token::kCompound;
+  token->flags |= token_flags::compound;
   MorphData& head = token->readings.emplace_back("", "", 1.0);
   head.properties.push_back("compound");
 
@@ -127,7 +128,7 @@ void import_all(Token* token, const std::vector<std::string>& outputs) {
   const double weight = 1.0 / static_cast<double>(outputs.size());
   for (const std::string& output : outputs) {
     import_result_in_token_obj(token, output, weight);
-    if (token->properties.count("tag") != 0) token->flags |= Token::kTagged;
+    if (token->properties.count("tag") != 0) token->flags |= token_flags::tagged;
   }
 }
 

@@ -13,7 +13,7 @@
 //              part of speech "Clit" is a clitic. One reading for the whole
 //              word (property "compound", or "clitic") whose components are
 //              the component readings; the token-property texts go to the
-//              token itself, and the token gets the flag Token::kCompound.
+//              token itself, and the token gets token_flags::compound.
 //
 // Splitting at "+" and "#" treats a run of separators as one cut.
 //
@@ -53,7 +53,7 @@ void import_result_in_token_obj(Token* token, const std::string& output,
 // Replaces the token's readings by those of the outputs, each plain reading
 // weighing 1/n for n outputs. An empty list leaves the token as it was (so
 // readings the tokenizer gave stay). A token holding the property "tag" gets
-// the flag Token::kTagged.
+// the flag token_flags::tagged.
 void assign_afst_results_token_obj(Token* token,
                                    const std::vector<std::string>& outputs);
 

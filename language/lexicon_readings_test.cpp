@@ -10,6 +10,7 @@
 #include "analysis/annotation.h"
 #include "base/output_capture_testutil.h"
 #include "language/reading.h"
+#include "language/token_flags.h"
 
 namespace zel {
 namespace kavero {
@@ -133,7 +134,7 @@ TEST(ImportResult, OutputGrammar) {
         [&] { import_result_in_token_obj(&token, c.output, 0.5); });
     EXPECT_EQ(show(token), c.readings);
     EXPECT_EQ(show(token.properties), c.token_properties);
-    EXPECT_EQ((token.flags & Token::kCompound) != 0, c.compound_flag);
+    EXPECT_EQ((token.flags & token_flags::compound) != 0, c.compound_flag);
     if (c.error.empty()) {
       EXPECT_EQ(err, "");
     } else {
@@ -205,23 +206,23 @@ TEST(LoadOutputs, MalformedOutputStillCountsForTheWeight) {
 TEST(LoadOutputs, TagPropertyMarksTheToken) {
   Token plain(0, 4, "#fun");
   assign_afst_results_token_obj(&plain, {"fun+Nn-Sg"});
-  EXPECT_EQ(plain.flags & Token::kTagged, 0u);
+  EXPECT_EQ(plain.flags & token_flags::tagged, 0u);
 
   // The property may come from the output itself.
   Token from_output(0, 4, "#fun");
   assign_afst_results_token_obj(&from_output, {"#+tag#fun+Nn-Sg"});
-  EXPECT_NE(from_output.flags & Token::kTagged, 0u);
+  EXPECT_NE(from_output.flags & token_flags::tagged, 0u);
 
   Token tagged(0, 4, "#fun");
   tagged.properties.insert("tag");
   append_afst_results_token_obj(&tagged, {"fun+Nn-Sg"});
-  EXPECT_NE(tagged.flags & Token::kTagged, 0u);
+  EXPECT_NE(tagged.flags & token_flags::tagged, 0u);
 
   // No outputs: nothing was received.
   Token nothing(0, 4, "#fun");
   nothing.properties.insert("tag");
   assign_afst_results_token_obj(&nothing, {});
-  EXPECT_EQ(nothing.flags & Token::kTagged, 0u);
+  EXPECT_EQ(nothing.flags & token_flags::tagged, 0u);
 }
 
 TEST(MergeLookupResults, AppendsOnlyNewTexts) {
