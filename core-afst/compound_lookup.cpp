@@ -1,12 +1,12 @@
 #include "core-afst/compound_lookup.h"
 
+#include <utf8.h>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <utility>
-
 #include <nlohmann/json.hpp>
-#include <utf8.h>
+#include <utility>
 
 #include "base/normalize.h"
 #include "base/string_util.h"
@@ -52,8 +52,7 @@ class SurfaceWord {
  public:
   SurfaceWord(const std::string& word, const std::string& searched) : text_(&searched) {
     if (word == searched) return;
-    if (character_offsets(searched, searched_offsets_) &&
-        character_offsets(word, word_offsets_) &&
+    if (character_offsets(searched, searched_offsets_) && character_offsets(word, word_offsets_) &&
         searched_offsets_.size() == word_offsets_.size()) {
       text_ = &word;
     } else {
@@ -75,8 +74,7 @@ class SurfaceWord {
  private:
   // Components begin and end at character starts of the searched word.
   int64_t carry(int64_t offset) const {
-    const auto at =
-        std::lower_bound(searched_offsets_.begin(), searched_offsets_.end(), offset);
+    const auto at = std::lower_bound(searched_offsets_.begin(), searched_offsets_.end(), offset);
     if (at == searched_offsets_.end()) return word_offsets_.back();
     return word_offsets_[at - searched_offsets_.begin()];
   }
@@ -98,11 +96,10 @@ std::vector<std::string> answers(const std::string& word, const std::string& sea
 }
 
 bool search_splits(ResultsMementoV2& state, const WordLookup& lookup, const std::string& word,
-            int max_components) {
+                   int max_components) {
   const char* begin = word.data();
   const char* end = begin + word.size();
-  return utf8_iterator::match_section(state, *lookup.network(), begin, begin, end,
-                                      max_components);
+  return utf8_iterator::match_section(state, *lookup.network(), begin, begin, end, max_components);
 }
 
 // Whether the output has a "+" followed by at least three characters, the
@@ -183,8 +180,8 @@ void CompoundLookupV3::set_configuration_parameters(const nlohmann::json& config
           std::clamp(number, static_cast<double>(kLow), static_cast<double>(kHigh)));
     }
   } else if (value.is_number_unsigned()) {
-    max_components_ =
-        static_cast<int32_t>(std::min<uint64_t>(value.get<uint64_t>(), static_cast<uint64_t>(kHigh)));
+    max_components_ = static_cast<int32_t>(
+        std::min<uint64_t>(value.get<uint64_t>(), static_cast<uint64_t>(kHigh)));
   } else if (value.is_number_integer()) {
     max_components_ = static_cast<int32_t>(std::clamp<int64_t>(value.get<int64_t>(), kLow, kHigh));
   } else {
@@ -258,9 +255,9 @@ int32_t get_most_likely_components(const std::string& word, std::vector<Compound
     }
     return 0;
   }
-  std::stable_sort(splits.begin(), splits.end(), [](const CompoundSplit& a, const CompoundSplit& b) {
-    return a.size() < b.size();
-  });
+  std::stable_sort(
+      splits.begin(), splits.end(),
+      [](const CompoundSplit& a, const CompoundSplit& b) { return a.size() < b.size(); });
   const CompoundSplit& a = splits[0];
   const CompoundSplit& b = splits[1];
   // The word is a lexicon entry as a whole.

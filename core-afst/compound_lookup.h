@@ -32,15 +32,15 @@
 #ifndef KAVERO_CORE_AFST_COMPOUND_LOOKUP_H_
 #define KAVERO_CORE_AFST_COMPOUND_LOOKUP_H_
 
+#include <fst/arc.h>
+#include <fst/vector-fst.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <vector>
-
-#include <fst/arc.h>
-#include <fst/vector-fst.h>
-#include <nlohmann/json_fwd.hpp>
 
 #include "core-afst/afst.h"
 #include "core-afst/compound_section_matcher.h"
@@ -103,12 +103,10 @@ class CompoundLookupV3 : public LookupInterface {
 class CompoundLookupNumbers : public LookupInterface {
  public:
   // A lookup whose inner CompoundLookupV3 is made from these arguments.
-  CompoundLookupNumbers(std::shared_ptr<AFst> network,
-                        std::shared_ptr<ILookupConverter> converter,
+  CompoundLookupNumbers(std::shared_ptr<AFst> network, std::shared_ptr<ILookupConverter> converter,
                         const nlohmann::json& config);
   CompoundLookupNumbers(std::shared_ptr<fst::VectorFst<fst::StdArc>> transducer,
-                        std::shared_ptr<ILookupConverter> converter,
-                        const nlohmann::json& config);
+                        std::shared_ptr<ILookupConverter> converter, const nlohmann::json& config);
   ~CompoundLookupNumbers() override;
 
   int32_t type() const override;

@@ -1,10 +1,10 @@
 #include "core-afst/compound_section_matcher.h"
 
-#include <algorithm>
-#include <stdexcept>
-
 #include <unicode/uchar.h>
 #include <utf8.h>
+
+#include <algorithm>
+#include <stdexcept>
 
 #include "base/string_util.h"
 #include "core-afst/lookup_interface.h"
@@ -194,9 +194,8 @@ bool MatchSectionV2<Skipper>::operator()(ResultsMementoV2& state, const AFst& ne
 }
 
 template <class Skipper>
-bool MatchSectionV2<Skipper>::skip_run(ResultsMementoV2& state, const AFst& network,
-                                       const char* at, const char* begin, const char* end,
-                                       int depth) const {
+bool MatchSectionV2<Skipper>::skip_run(ResultsMementoV2& state, const AFst& network, const char* at,
+                                       const char* begin, const char* end, int depth) const {
   const char* run_end = at;
   while (run_end != end) {
     const char* next = run_end;

@@ -1,15 +1,15 @@
 #include "core-afst/compound_section_matcher.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <utf8.h>
+
 #include <memory>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-#include <utf8.h>
 
 #include "core-afst/lookup_network_testutil.h"
 
@@ -68,10 +68,11 @@ struct SplitCase {
 };
 
 const Entries kGerman = {
-    {"haus", "Haus+Nn-Sg"},     {"tür", "Tür+Nn-Sg"},       {"arbeit", "Arbeit+Nn-Sg"},
-    {"amt", "Amt+Nn-Sg"},       {"un", "un+Prefix"},        {"glück", "Glück+Nn-Sg"},
-    {"er", "er+Affix"},         {"zwei", "zwei+Num-Std"},   {"und", "und+Conj-Coord"},
-    {"zwanzig", "zwanzig+Num-Std"},
+    {"haus", "Haus+Nn-Sg"},     {"tür", "Tür+Nn-Sg"},
+    {"arbeit", "Arbeit+Nn-Sg"}, {"amt", "Amt+Nn-Sg"},
+    {"un", "un+Prefix"},        {"glück", "Glück+Nn-Sg"},
+    {"er", "er+Affix"},         {"zwei", "zwei+Num-Std"},
+    {"und", "und+Conj-Coord"},  {"zwanzig", "zwanzig+Num-Std"},
 };
 
 void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
@@ -91,8 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SplitCase{"WholeEntry", kGerman, "haus", {"0-4:Haus+Nn-Sg"}},
         SplitCase{"TwoEntries", kGerman, "haustür", {"0-4:Haus+Nn-Sg 4-8:Tür+Nn-Sg"}},
-        SplitCase{"NoSplit", kGerman, "hausboot", {}},
-        SplitCase{"EmptyWord", kGerman, "", {}},
+        SplitCase{"NoSplit", kGerman, "hausboot", {}}, SplitCase{"EmptyWord", kGerman, "", {}},
         // Longer candidates first, each followed depth first.
         SplitCase{"LongestFirst",
                   {{"a", "A+X"}, {"ab", "Ab+X"}, {"abc", "Abc+X"}, {"bc", "Bc+X"}, {"c", "C+X"}},
@@ -100,8 +100,8 @@ INSTANTIATE_TEST_SUITE_P(
                   {"0-3:Abc+X", "0-2:Ab+X 2-3:C+X", "0-1:A+X 1-3:Bc+X"}},
         // Equal ends: the output whose first "#" stands further right
         // first, whatever the order the walk found them in.
-        SplitCase{"HashBreaksTies", {{"ab", "A#b+X"}, {"ab", "Ab+X"}}, "ab",
-                  {"0-2:Ab+X", "0-2:A#b+X"}},
+        SplitCase{
+            "HashBreaksTies", {{"ab", "A#b+X"}, {"ab", "Ab+X"}}, "ab", {"0-2:Ab+X", "0-2:A#b+X"}},
         // Linking characters: the component after them starts one byte
         // after the one before ends.
         SplitCase{"LinkingS", kGerman, "arbeitsamt", {"0-6:Arbeit+Nn-Sg 7-10:Amt+Nn-Sg"}},
@@ -116,20 +116,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {"0-6:Arbeit+Nn-Sg 6-10:Samt+Nn-Sg"}},
         // The linking "amt" is longer than the plain "s" and sorted first:
         // both are taken.
-        SplitCase{"LinkingTakenBeforeThePlainOnes",
-                  {{"arbeit", "Arbeit+Nn-Sg"}, {"s", "s+Abbr"}, {"amt", "Amt+Nn-Sg"}},
-                  "arbeitsamt",
-                  {"0-6:Arbeit+Nn-Sg 7-10:Amt+Nn-Sg",
-                   "0-6:Arbeit+Nn-Sg 6-7:s+Abbr 7-10:Amt+Nn-Sg"}},
+        SplitCase{
+            "LinkingTakenBeforeThePlainOnes",
+            {{"arbeit", "Arbeit+Nn-Sg"}, {"s", "s+Abbr"}, {"amt", "Amt+Nn-Sg"}},
+            "arbeitsamt",
+            {"0-6:Arbeit+Nn-Sg 7-10:Amt+Nn-Sg", "0-6:Arbeit+Nn-Sg 6-7:s+Abbr 7-10:Amt+Nn-Sg"}},
         // "+def" and "+gen" never stand first; later they do.
-        SplitCase{"DefNotFirst",
-                  {{"haus", "Haus+Nn-Sg+def"}, {"tür", "Tür+Nn-Sg"}},
-                  "haustür",
-                  {}},
-        SplitCase{"GenNotFirst",
-                  {{"haus", "Haus+Nn-Sg+gen"}, {"tür", "Tür+Nn-Sg"}},
-                  "haustür",
-                  {}},
+        SplitCase{"DefNotFirst", {{"haus", "Haus+Nn-Sg+def"}, {"tür", "Tür+Nn-Sg"}}, "haustür", {}},
+        SplitCase{"GenNotFirst", {{"haus", "Haus+Nn-Sg+gen"}, {"tür", "Tür+Nn-Sg"}}, "haustür", {}},
         SplitCase{"DefSecond",
                   {{"haus", "Haus+Nn-Sg+def"}, {"tür", "Tür+Nn-Sg"}},
                   "türhaus",
@@ -137,15 +131,16 @@ INSTANTIATE_TEST_SUITE_P(
         // "+Prefix" stands first or second with an empty output, never
         // third.
         SplitCase{"PrefixFirst", kGerman, "unglück", {"0-2: 2-8:Glück+Nn-Sg"}},
-        SplitCase{"PrefixSecond", kGerman, "hausunglück",
-                  {"0-4:Haus+Nn-Sg 4-6: 6-12:Glück+Nn-Sg"}},
+        SplitCase{"PrefixSecond", kGerman, "hausunglück", {"0-4:Haus+Nn-Sg 4-6: 6-12:Glück+Nn-Sg"}},
         SplitCase{"PrefixNotThird", kGerman, "haustürunglück", {}},
         // "+Affix" stands anywhere with an empty output.
         SplitCase{"AffixLast", kGerman, "haustürer", {"0-4:Haus+Nn-Sg 4-8:Tür+Nn-Sg 8-10:"}},
         SplitCase{"AffixFirst", kGerman, "erhaus", {"0-2: 2-6:Haus+Nn-Sg"}},
         // A number word ends a split only after number words and
         // coordinating conjunctions.
-        SplitCase{"NumbersAndConjunctions", kGerman, "zweiundzwanzig",
+        SplitCase{"NumbersAndConjunctions",
+                  kGerman,
+                  "zweiundzwanzig",
                   {"0-4:zwei+Num-Std 4-7:und+Conj-Coord 7-14:zwanzig+Num-Std"}},
         SplitCase{"NumberAfterANoun", kGerman, "hauszwanzig", {}},
         SplitCase{"NumberAfterANounAndConjunction", kGerman, "hausundzwanzig", {}},
@@ -154,14 +149,22 @@ INSTANTIATE_TEST_SUITE_P(
         // branch that goes deeper aborts the whole search; what was found
         // before stays, what would come after is not searched.
         SplitCase{"AllWithinTheLimit",
-                  {{"abc", "Abc+X"}, {"d", "D+X"}, {"ab", "Ab+X"}, {"c", "C+X"}, {"a", "A+X"},
+                  {{"abc", "Abc+X"},
+                   {"d", "D+X"},
+                   {"ab", "Ab+X"},
+                   {"c", "C+X"},
+                   {"a", "A+X"},
                    {"bcd", "Bcd+X"}},
                   "abcd",
                   {"0-3:Abc+X 3-4:D+X", "0-2:Ab+X 2-3:C+X 3-4:D+X", "0-1:A+X 1-4:Bcd+X"},
                   false,
                   2},
         SplitCase{"AbortAtTheLimit",
-                  {{"abc", "Abc+X"}, {"d", "D+X"}, {"ab", "Ab+X"}, {"c", "C+X"}, {"a", "A+X"},
+                  {{"abc", "Abc+X"},
+                   {"d", "D+X"},
+                   {"ab", "Ab+X"},
+                   {"c", "C+X"},
+                   {"a", "A+X"},
                    {"bcd", "Bcd+X"}},
                   "abcd",
                   {"0-3:Abc+X 3-4:D+X"},
@@ -173,28 +176,44 @@ INSTANTIATE_TEST_SUITE_P(
         // Runs of digits and underscores.
         SplitCase{"DigitsNeedTheNumberVariant", kGerman, "haus2024", {}},
         SplitCase{"DigitsAtTheEnd", kGerman, "haus2024", {"0-4:Haus+Nn-Sg 4-8:2024+Num"}, true},
-        SplitCase{"DigitsBetween", kGerman, "haus12tür",
-                  {"0-4:Haus+Nn-Sg 4-6:12+Num 6-10:Tür+Nn-Sg"}, true},
-        SplitCase{"UnderscoresJoinThePreviousComponent", kGerman, "haus__tür",
-                  {"0-6:Haus+Nn-Sg 6-10:Tür+Nn-Sg"}, true},
+        SplitCase{"DigitsBetween",
+                  kGerman,
+                  "haus12tür",
+                  {"0-4:Haus+Nn-Sg 4-6:12+Num 6-10:Tür+Nn-Sg"},
+                  true},
+        SplitCase{"UnderscoresJoinThePreviousComponent",
+                  kGerman,
+                  "haus__tür",
+                  {"0-6:Haus+Nn-Sg 6-10:Tür+Nn-Sg"},
+                  true},
         SplitCase{"UnderscoresAtTheEnd", kGerman, "haus__", {"0-6:Haus+Nn-Sg"}, true},
-        SplitCase{"DigitsAndUnderscoresOneRun", kGerman, "haus1_2tür",
-                  {"0-4:Haus+Nn-Sg 4-7:1_2+Num 7-11:Tür+Nn-Sg"}, true},
-        SplitCase{"ArabicIndicDigits", kGerman, "haus\u0662\u0660\u0662\u0664",
-                  {"0-4:Haus+Nn-Sg 4-12:\u0662\u0660\u0662\u0664+Num"}, true},
+        SplitCase{"DigitsAndUnderscoresOneRun",
+                  kGerman,
+                  "haus1_2tür",
+                  {"0-4:Haus+Nn-Sg 4-7:1_2+Num 7-11:Tür+Nn-Sg"},
+                  true},
+        SplitCase{"ArabicIndicDigits",
+                  kGerman,
+                  "haus\u0662\u0660\u0662\u0664",
+                  {"0-4:Haus+Nn-Sg 4-12:\u0662\u0660\u0662\u0664+Num"},
+                  true},
         // After a run between two components, the path is clean for the
         // next candidate of the level: "ja" is tried after "jahr".
-        SplitCase{"RunThenShorterCandidate",
-                  {{"jahr", "Jahr+Nn-Sg"}, {"ja", "ja+Adv"}, {"hr", "hr+Abbr"},
-                   {"haus", "Haus+Nn-Sg"}},
-                  "jahr12haus",
-                  {"0-4:Jahr+Nn-Sg 4-6:12+Num 6-10:Haus+Nn-Sg",
-                   "0-2:ja+Adv 2-4:hr+Abbr 4-6:12+Num 6-10:Haus+Nn-Sg"},
-                  true},
+        SplitCase{
+            "RunThenShorterCandidate",
+            {{"jahr", "Jahr+Nn-Sg"}, {"ja", "ja+Adv"}, {"hr", "hr+Abbr"}, {"haus", "Haus+Nn-Sg"}},
+            "jahr12haus",
+            {"0-4:Jahr+Nn-Sg 4-6:12+Num 6-10:Haus+Nn-Sg",
+             "0-2:ja+Adv 2-4:hr+Abbr 4-6:12+Num 6-10:Haus+Nn-Sg"},
+            true},
         // A run that ends the word ends the search of its branch: it does
         // not go a level deeper and hit the limit there.
-        SplitCase{"RunAtTheEndWithinTheLimit", kGerman, "haus2024",
-                  {"0-4:Haus+Nn-Sg 4-8:2024+Num"}, true, 0},
+        SplitCase{"RunAtTheEndWithinTheLimit",
+                  kGerman,
+                  "haus2024",
+                  {"0-4:Haus+Nn-Sg 4-8:2024+Num"},
+                  true,
+                  0},
         // The word's digits are never the first component.
         SplitCase{"LeadingDigits", kGerman, "2024haus", {}, true}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return info.param.name; });
@@ -249,9 +268,9 @@ TEST(CompoundSectionTest, BadPositionsAndBadText) {
                std::out_of_range);
   EXPECT_THROW(utf8_iterator::match_section(state, *network, end + 1, begin, end, 12),
                std::logic_error);
-  EXPECT_THROW(utf8_iterator::match_section_skip_numbers(state, *network, begin, begin + 1, end,
-                                                         12),
-               std::logic_error);
+  EXPECT_THROW(
+      utf8_iterator::match_section_skip_numbers(state, *network, begin, begin + 1, end, 12),
+      std::logic_error);
   // Bad UTF-8 where the walk or the run reads it.
   EXPECT_THROW(search(*network, "haus\xff", false, 12), utf8::exception);
   EXPECT_THROW(search(*network, "haus\xff", true, 12), utf8::exception);
