@@ -8,6 +8,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -16,6 +17,7 @@
 
 #include "base/output_capture_testutil.h"
 #include "base/string_util.h"
+#include "core-afst/lexicon_text.h"
 #include "core-afst/lookup_network_testutil.h"
 
 namespace zel {
@@ -389,6 +391,34 @@ TEST(CompoundLookupTest, MaxComponentsConfiguration) {
                 return list;
               }()));
   EXPECT_THAT(v2.up(std::string(14, 'a')), IsEmpty());
+}
+
+// A lexicon as the build makes it from text: minimal, entries sharing their
+// beginnings ("haus" ends inside "haustür"), one output label per character.
+TEST(CompoundLookupTest, LexiconFromText) {
+  std::istringstream text(
+      "haus:Haus[+Nn-Sg]\n"
+      "haustür:Haustür[+Nn-Sg]\n"
+      "tür:Tür[+Nn-Sg]\n"
+      "türgriff:Türgriff[+Nn-Sg]\n"
+      "griff:Griff[+Nn-Sg]\n"
+      "arbeit:Arbeit[+Nn-Sg]\n"
+      "amt:Amt[+Nn-Sg]\n"
+      "zwei:zwei[+Num-Std]\n"
+      "und:und[+Conj-Coord]\n"
+      "zwanzig:zwanzig[+Num-Std]\n"
+      "un:un[+Prefix]\n"
+      "glück:Glück[+Nn-Sg]\n");
+  CompoundLookupV3 lookup(std::make_shared<AFst>(build_lexicon(text, "test")),
+                          std::make_shared<LookupConverterLowercase>(), json());
+  EXPECT_THAT(lookup.up("Haustürgriff"), ElementsAre("#$Haustürgriff#Haustür+Nn-Sg#Griff+Nn-Sg",
+                                                     "#$Haustürgriff#Haus+Nn-Sg#Türgriff+Nn-Sg"));
+  EXPECT_THAT(lookup.up("Arbeitsamt"), ElementsAre("#$Arbeitsamt#Arbeit+Nn-Sg#Amt+Nn-Sg"));
+  EXPECT_THAT(lookup.up("Zweiundzwanzig"),
+              ElementsAre("#$Zweiundzwanzig#zwei+Num-Std#und+Conj-Coord#zwanzig+Num-Std"));
+  EXPECT_THAT(lookup.up("Hausundzwanzig"), IsEmpty());
+  EXPECT_THAT(lookup.up("Unglück"), ElementsAre("#$Unglück#Glück+Nn-Sg"));
+  EXPECT_THAT(lookup.up("Haustür"), IsEmpty());
 }
 
 TEST(CompoundLookupTest, GetCandidates) {
