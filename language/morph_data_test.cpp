@@ -262,7 +262,8 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
 }
 
 TEST_F(TestLanguageChains, CompoundLookupsOfEveryType) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::MorphDataDescriptor descriptor = main_[2];  // english.fst, lower-cased
   const json entry = {{"max_components", 1}};
   // "airports" is an entry of its own; "airportbank" splits.
@@ -298,7 +299,8 @@ TEST(TestLanguage, ItsChainAnalysesCompounds) {
   ASSERT_EQ(descriptors.size(), 4u);
   EXPECT_EQ(descriptors[3].type, core::kLookupCompoundV3);
 
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::MorphData data;
   data.lookups = create_lookup_chain_from_descriptors(descriptors, &blackboard);
   struct Case {
@@ -334,7 +336,8 @@ TEST(TestLanguageGuesser, UnknownWordsGetGuessedReadings) {
   std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
   ASSERT_NE(module, nullptr);
   const LanguageModuleData& language = *module->module_data;
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::MorphData data;
   data.lookups = create_lookup_chain_from_descriptors(language.lookup_descriptors, &blackboard);
   data.guessers =
