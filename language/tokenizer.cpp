@@ -146,7 +146,8 @@ void SentenceTokenizer::run(const icu::UnicodeString& sentence_text) {
        end_status = end != kDone ? current_status() : kNoStatus) {
     const bool space = is_space_section(start, end, text());
     if (space && !url_mode) {
-      token_start = end;
+      // White space inside a forced span ("z. B.") belongs to its token.
+      if (!in_span) token_start = end;
       continue;
     }
     // Everything up to the next white space belongs to the URL.

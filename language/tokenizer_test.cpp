@@ -204,11 +204,17 @@ TEST(Tokenizer, ForcedSpansMakeOneToken) {
        "e.g. | x", {kAbbrev | kHeader, 0}, 0},
       {"span over one piece", "a b", {{2, 3, SpanMark::kAbbreviation}}, "a | b",
        {0, kAbbrev}, 0},
+      // White space inside a span is kept in its token.
+      {"span with a space", "siehe z. B. dort", {{6, 11, SpanMark::kAbbreviation}},
+       "siehe | z. B. | dort", {0, kAbbrev, 0}, 0},
       // A span that begins inside a token is dropped at the next one.
       {"begins inside a token", "see e.g. this", {{1, 6, SpanMark::kAbbreviation}},
        "see | e.g | . | this", {0, 0, 0, 0}, 0},
       // A span of a later sentence waits for it.
       {"later sentence", "see e.g", {{40, 44, SpanMark::kAbbreviation}}, "see | e.g",
+       {0, 0}, 1},
+      // A span running past the end of the sentence loses no text.
+      {"past the end", "see e.g", {{4, 12, SpanMark::kAbbreviation}}, "see | e.g",
        {0, 0}, 1},
   };
   auto language = make_language(kPlainRules, {}, "", "{}");
@@ -336,6 +342,28 @@ TEST(Tokenizer, LocaleIteratorJoinsUrlPieces) {
   for (const Token* token : words.tokens()) {
     EXPECT_EQ(readings_of(*token), "") << token->literal;
     EXPECT_EQ(token->flags, 0u) << token->literal;
+  }
+}
+
+// Without a rule for addresses, a rule-based iterator cuts a URL into
+// pieces; they are joined all the same.
+TEST(Tokenizer, RuleIteratorJoinsUrlPiecesToo) {
+  struct Case {
+    std::string text;
+    std::string literals;
+  };
+  const Case cases[] = {
+      {"see http://a.example/b/c now", "see | http://a.example/b/c | now"},
+      {"see https://a.example", "see | https://a.example"},
+      {"http://a.example/", "http://a.example/"},
+  };
+  for (const Case& c : cases) {
+    TokenizedDocument document(make_language(kPlainRules), c.text);
+    ASSERT_TRUE(document.add_sentence()) << c.text;
+    EXPECT_EQ(document.literals(), c.literals) << c.text;
+    for (const Token* token : document.tokens()) {
+      EXPECT_EQ(c.text.substr(token->begin, token->end - token->begin), token->literal);
+    }
   }
 }
 
