@@ -128,7 +128,8 @@ void import_all(Token* token, const std::vector<std::string>& outputs) {
   const double weight = 1.0 / static_cast<double>(outputs.size());
   for (const std::string& output : outputs) {
     import_result_in_token_obj(token, output, weight);
-    if (token->properties.count("tag") != 0) token->flags |= token_flags::tagged;
+    if (token->properties.count("tag") != 0)
+      token->flags |= token_flags::tagged;
   }
 }
 

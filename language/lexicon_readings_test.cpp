@@ -1,11 +1,11 @@
 #include "language/lexicon_readings.h"
 
+#include <gtest/gtest.h>
+
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "analysis/annotation.h"
 #include "base/output_capture_testutil.h"
@@ -79,8 +79,8 @@ TEST(ImportResult, OutputGrammar) {
       {"\\", "", "", false, "Invalid dictionary entry.[\\]"},
       {"", "", "", false, "Invalid dictionary entry.[]"},
       // Compounds: stem joined from the components, the last part of speech.
-      {"#Haus+Nn-Sg#tür+Nn-Sg",
-       "Nn-Sg:Haustür[compound](Nn-Sg:Haus Nn-Sg:tür)", "", true, ""},
+      {"#Haus+Nn-Sg#tür+Nn-Sg", "Nn-Sg:Haustür[compound](Nn-Sg:Haus Nn-Sg:tür)",
+       "", true, ""},
       {"#Haus+Nn-Sg+Neut#tür+Nn-Sg+Fem",
        "Nn-Sg:Haustür[compound](Nn-Sg:Haus[Neut] Nn-Sg:tür[Fem])", "", true,
        ""},
@@ -113,9 +113,8 @@ TEST(ImportResult, OutputGrammar) {
        ":[compound](Nn-Sg:Haus none:tür)", "missing_pos", true,
        "Error in dictionary fst:[#Haus+Nn-Sg#tür], literal:[Haustür]. Missing "
        "Pos for component:tür\n"},
-      {"#tür#Haus+Nn-Sg",
-       "Nn-Sg:Haus[compound](none:tür Nn-Sg:Haus)", "missing_pos", true,
-       "Missing Pos for component:tür\n"},
+      {"#tür#Haus+Nn-Sg", "Nn-Sg:Haus[compound](none:tür Nn-Sg:Haus)",
+       "missing_pos", true, "Missing Pos for component:tür\n"},
       {"##Haus+Nn-Sg", "Nn-Sg:Haus[compound](none:no_stem Nn-Sg:Haus)",
        "missing_pos", true, "Missing Pos for component:\n"},
       // Invalid compounds: the fallback reading, no components.
@@ -177,8 +176,7 @@ TEST(LoadOutputs, AssignReplacesWithWeightsOneOverN) {
     pos.push_back(r.pos());
   }
   EXPECT_EQ(pos, (std::vector<std::string>{"Nn-Sg", "V-Inf", "Prop-Std"}));
-  EXPECT_EQ(token.readings.back().properties,
-            std::vector<std::string>{"giv"});
+  EXPECT_EQ(token.readings.back().properties, std::vector<std::string>{"giv"});
 }
 
 TEST(LoadOutputs, EmptyListKeepsTheTokenizersReadings) {
@@ -198,8 +196,9 @@ TEST(LoadOutputs, AppendKeepsEarlierReadings) {
 
 TEST(LoadOutputs, MalformedOutputStillCountsForTheWeight) {
   Token token(0, 4, "bill");
-  testing::capture_stderr(
-      [&] { assign_afst_results_token_obj(&token, {"bill", "bill+V-Inf"}); });
+  testing::capture_stderr([&] {
+    assign_afst_results_token_obj(&token, {"bill", "bill+V-Inf"});
+  });
   EXPECT_EQ(show(token), "V-Inf:bill@0.5");
 }
 
