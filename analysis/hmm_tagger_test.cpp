@@ -257,9 +257,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Within a window "x" follows its predecessor by the transitions, which
 // make it a verb; at the start of a window the start table makes it a noun.
+// Everything else scores 1, so that paths stay well inside the floats.
 const char kWindowTables[] =
-    "[start-hmm]\nNn-Sg\t0.9\nV-Inf\t0.01\n"
+    "[start-hmm]\nNn-Sg\t0.9\nV-Inf\t0.01\nAdj\t1\n"
+    "[emission-hmm]\nw^^Adj\t1\n.^^Punct-Sent\t1\nx^^Nn-Sg\t1\nx^^V-Inf\t1\n"
     "[transmission-hmm]\n"
+    "Adj Adj\t1\nAdj Punct-Sent\t1\nV-Inf Adj\t1\nNn-Sg Adj\t1\n"
     "Adj V-Inf\t0.9\nAdj Nn-Sg\t0.01\n"
     "Punct-Sent V-Inf\t0.9\nPunct-Sent Nn-Sg\t0.01\n"
     "V-Inf V-Inf\t0.9\nV-Inf Nn-Sg\t0.01\n"
