@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "base/exception.h"
+#include "core-afst/guesser_lookup.h"
 #include "core-afst/lookup_interface.h"
 #include "core-afst/word_lookup.h"
 #include "language/lookup_type.h"
@@ -39,7 +40,8 @@ std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
         message << kMissingGuesser;
         throw Exception(message);
       }
-      break;
+      return std::make_shared<afst::GuesserLookup>(
+          descriptor.guesser_fst, descriptor.fst, descriptor.converter);
     default:
       break;
   }

@@ -11,9 +11,11 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/blackboard.h"
+#include "api/analyzer_handle.h"
 #include "base/options.h"
 #include "core-afst/lookup_interface.h"
 #include "engine/engine.h"
+#include "language/language_module.h"
 #include "language/lookup_descriptor.h"
 #include "language/lookup_proxy.h"
 #include "language/lookup_type.h"
@@ -37,6 +39,13 @@ std::string message_of(const std::function<void()>& call) {
   return "(no exception)";
 }
 
+// The document the lookups answer through: a blackboard of an analyzer with
+// no engine, language or options. Only its lookup cache is used here.
+struct Document {
+  api::Analyzer analyzer{nullptr, nullptr, nullptr};
+  Blackboard blackboard{&analyzer, nullptr, nullptr, 0};
+};
+
 // A lexicon lookup with fixed answers that counts the questions it gets.
 class CountingLookup : public afst::LookupInterface {
  public:
@@ -55,7 +64,8 @@ class CountingLookup : public afst::LookupInterface {
 };
 
 TEST(LookupProxy, AppendsItsPropertiesAndCachesWhatItFound) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto lexicon = std::make_shared<CountingLookup>(
       std::map<std::string, Answer>{{"runs", {"run+Nn-Pl", "run+V-Pres-3-Sg"}}});
   core::LookupProxy proxy(lexicon, &blackboard);
@@ -94,7 +104,8 @@ TEST(LookupProxy, AppendsItsPropertiesAndCachesWhatItFound) {
 }
 
 TEST(LookupChain, TheFirstLookupThatKnowsTheWordAnswersAlone) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto none = std::make_shared<CountingLookup>(std::map<std::string, Answer>{});
   auto names = std::make_shared<CountingLookup>(
       std::map<std::string, Answer>{{"Paris", {"Paris+Prop-Std"}}});
@@ -174,7 +185,8 @@ TEST_F(TestLanguageChains, AnswerInChainOrder) {
   const std::vector<std::vector<int>> orders = {{0, 1, 2, 3}, {3, 2, 1, 0}, {2, 0, 3, 1}};
   for (const Case& c : cases) {
     for (const std::vector<int>& order : orders) {
-      Blackboard blackboard;
+      Document document;
+      Blackboard& blackboard = document.blackboard;
       auto data = bind(blackboard);
       for (int question : order) {
         switch (question) {
@@ -189,7 +201,8 @@ TEST_F(TestLanguageChains, AnswerInChainOrder) {
 }
 
 TEST_F(TestLanguageChains, NamedChainsKeepTheirOwnAnswers) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto data = bind(blackboard);
   NamedLookupChains named = create_named_lookup_from_descriptors(named_, &blackboard);
   ASSERT_EQ(named.size(), 2u);
@@ -203,14 +216,16 @@ TEST_F(TestLanguageChains, NamedChainsKeepTheirOwnAnswers) {
 }
 
 TEST_F(TestLanguageChains, WithoutTheGuesserNothingIsGuessed) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto data = bind(blackboard, false);
   EXPECT_EQ(data->guess("quokka"), Answer{});
   EXPECT_EQ(data->guess("Smith"), Answer{});
 }
 
 TEST_F(TestLanguageChains, ShortChains) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::MorphData empty;
   for (const char* word : {"runs", "Paris", ""}) {
     EXPECT_EQ(empty.first(word), Answer{});
@@ -227,17 +242,17 @@ TEST_F(TestLanguageChains, ShortChains) {
 }
 
 TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   struct Case {
     uint64_t type;
     std::string name;
   } const cases[] = {{3, "compound_v2"}, {4, "compound_v3"}, {5, "compound_numbers"},
-                     {6, "cleaner"},     {7, "guesser"},     {8, "endings"},
+                     {6, "cleaner"},     {8, "endings"},
                      {9, "tag"},         {10, "icu"}};
   for (const Case& c : cases) {
     core::MorphDataDescriptor descriptor = main_[0];
     descriptor.type = c.type;
-    descriptor.guesser_fst = main_[0].fst;
     EXPECT_EQ(message_of([&] { core::MorphData::create(descriptor, &blackboard); }),
               "The lookup type '" + c.name + "' (" + std::to_string(c.type) +
                   ") is not available yet.");
@@ -246,6 +261,42 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
   guesser.type = core::kLookupGuesser;
   EXPECT_EQ(message_of([&] { core::MorphData::create(guesser, &blackboard); }),
             "Missing 'guesser' morph file in the language config file");
+}
+
+// The test language as the engine loads it: its guesser chain looks an
+// unknown word up in the rare-word lexicon first, then guesses it from its
+// ending.
+TEST(TestLanguageGuesser, UnknownWordsGetGuessedReadings) {
+  Engine engine(convert_string_to_api_options(
+      json{{"root_path", kTestLanguage.string()}, {"morvik", kTestLanguage.string()}}.dump()));
+  std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
+  ASSERT_NE(module, nullptr);
+  const LanguageModuleData& language = *module->module_data;
+  Blackboard blackboard;
+  core::MorphData data;
+  data.lookups = create_lookup_chain_from_descriptors(language.lookup_descriptors, &blackboard);
+  data.guessers =
+      create_lookup_chain_from_descriptors(language.guesser_descriptors, &blackboard);
+  struct Case {
+    std::string word;
+    Answer guess;
+  } const cases[] = {
+      {"blorfing", {"blorf+V-PrPart+guess+nf"}},
+      {"blorfed", {"blorf+V-Past+guess+nf"}},
+      {"blorfly", {"blorfly+Adv+guess+nf"}},
+      {"blorfness", {"blorfness+Nn-Sg+guess+nf"}},
+      // A misspelt ending is repaired.
+      {"blorfign", {"blorf+V-PrPart+guess+nf"}},
+      // The rare-word lexicon comes first.
+      {"quokka", {"quokka+Nn-Sg+guessed"}},
+      // No ending in reach, or not all lower case: no guess.
+      {"blorf", {}},
+      {"Blorfing", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(data.lookup(c.word), Answer{}) << c.word;
+    EXPECT_EQ(data.guess(c.word), c.guess) << c.word;
+  }
 }
 
 TEST(LowercaseConverter, IsNewOnEveryCall) {
