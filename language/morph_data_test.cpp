@@ -272,7 +272,8 @@ TEST(TestLanguageGuesser, UnknownWordsGetGuessedReadings) {
   std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
   ASSERT_NE(module, nullptr);
   const LanguageModuleData& language = *module->module_data;
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::MorphData data;
   data.lookups = create_lookup_chain_from_descriptors(language.lookup_descriptors, &blackboard);
   data.guessers =
