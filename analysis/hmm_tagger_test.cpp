@@ -12,10 +12,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "analysis/annotation.h"
+#include "analysis/blackboard.h"
+#include "analysis/blackboard_testutil.h"
 #include "analysis/document_testutil.h"
 #include "base/exception.h"
+#include "base/options.h"
 #include "base/output_capture_testutil.h"
+#include "engine/engine.h"
+#include "language/language_module.h"
 #include "language/hmm_source.h"
 #include "language/hmm_tables.h"
 #include "language/pos_table.h"
@@ -105,7 +112,7 @@ FloatDecision float_viterbi(const Resource& tables, const std::vector<Token*>& t
     }
     return p;
   };
-  auto emission = [&](const Token& t, const MorphData& r) {
+  auto emission = [&](const Token& t, const kavero::MorphData& r) {
     auto it = tables.emission.find(t.literal + "^^" + r.pos());
     if (it == tables.emission.end()) it = tables.emission.find("dummy^^" + r.pos());
     return it == tables.emission.end() ? kFloorProbability : it->second;
@@ -115,15 +122,15 @@ FloatDecision float_viterbi(const Resource& tables, const std::vector<Token*>& t
     float probability;
   };
   std::vector<std::map<uint32_t, State>> columns(tokens.size());
-  for (const MorphData& r : tokens[0]->readings) {
+  for (const kavero::MorphData& r : tokens[0]->readings) {
     auto s = tables.start.find(r.pos_id());
     const float start = s == tables.start.end() ? kFloorProbability : s->second;
     columns[0].emplace(r.pos_id(), State{0, mul(start, emission(*tokens[0], r))});
   }
   for (size_t i = 1; i < tokens.size(); ++i) {
-    for (const MorphData& m : tokens[i - 1]->readings) {
+    for (const kavero::MorphData& m : tokens[i - 1]->readings) {
       const float pp = columns[i - 1].at(m.pos_id()).probability;
-      for (const MorphData& r : tokens[i]->readings) {
+      for (const kavero::MorphData& r : tokens[i]->readings) {
         const float tr = tables.transition.get(detail::make_transition_id(m.pos_id(), r.pos_id()));
         const float v = mul(mul(tr, pp), emission(*tokens[i], r));
         auto [it, added] = columns[i].emplace(r.pos_id(), State{m.pos_id(), v});
@@ -287,7 +294,7 @@ std::vector<std::string> tags_of_x(const std::string& spec) {
   std::vector<std::string> tags;
   for (int i = 1; Token* x = find_token(*doc.sentences, "x", i); ++i) {
     std::string t;
-    for (const MorphData& r : x->readings) t += (t.empty() ? "" : "|") + r.pos();
+    for (const kavero::MorphData& r : x->readings) t += (t.empty() ? "" : "|") + r.pos();
     tags.push_back(t);
   }
   return tags;
@@ -433,7 +440,7 @@ TEST(HmmTagger, SameTagsAsPlainFloatsWhereTheyDoNotUnderflow) {
     tag_document(tables, *doc.sentences);
     for (size_t i = 0; i < tokens.size(); ++i) {
       ASSERT_FALSE(tokens[i]->readings.empty());
-      for (const MorphData& r : tokens[i]->readings) {
+      for (const kavero::MorphData& r : tokens[i]->readings) {
         EXPECT_EQ(r.pos_id(), expected.tags[i]) << "token " << i;
       }
     }
@@ -472,6 +479,93 @@ TEST(HmmTagger, PrintListsTheLattice) {
   EXPECT_EQ(message, "Invalid tag, not in the pos_table, index:2a");
   EXPECT_EQ(printed, "[HMM][RESULTS]\n  dog [Nn-Sg,]\n   -- posid=0x0:Nn-Sg:0.5\n"
                      "  runs [V-Pres-3-Sg,Nn-Pl,]\n");
+}
+
+// Documents on blackboards of the test language, bound as an analysis
+// binds them.
+class HmmBlackboard : public ::testing::Test {
+ protected:
+  std::unique_ptr<Blackboard> document(const std::string& spec) {
+    static const std::shared_ptr<Engine> engine = std::make_shared<Engine>(
+        convert_string_to_api_options(nlohmann::json{{"root_path", morvik()}, {"morvik", morvik()}}.dump()));
+    std::unique_ptr<Blackboard> blackboard = zel::testing::make_blackboard(
+        "{}", R"({"language": "english"})", engine, engine->get_language_module("english"));
+    blackboard->set_analyzer(blackboard->analyzer);
+    doc_ = build_document(spec);
+    zel::testing::load_document(*blackboard, doc_);
+    return blackboard;
+  }
+
+  static std::string morvik() {
+    return std::string(KAVERO_BINARY_DIR) + "/testdata/language/morvik";
+  }
+
+  TestDocument doc_;
+};
+
+TEST_F(HmmBlackboard, TagsTheDocumentWithItsLanguagesTables) {
+  std::unique_ptr<Blackboard> blackboard = document(
+      "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg|Nn-Pl\n"
+      "a/Det-Indef dog/Nn-Sg runs/Nn-Pl|V-Pres-3-Sg ./Punct-Sent");
+  EXPECT_TRUE(can_execute(*blackboard));
+  EXPECT_TRUE(execute(*blackboard));
+  EXPECT_EQ(readings(doc_),
+            "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg\n"
+            "a/Det-Indef dog/Nn-Sg runs/V-Pres-3-Sg ./Punct-Sent");
+}
+
+TEST_F(HmmBlackboard, OneSentence) {
+  std::unique_ptr<Blackboard> blackboard = document(
+      "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg|Nn-Pl\n"
+      "dog/Nn-Sg runs/Nn-Pl|V-Pres-3-Sg");
+  sentence(*blackboard, *zel::testing::sentence_at(*doc_.sentences, 1));
+  EXPECT_EQ(readings(doc_),
+            "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg|Nn-Pl\n"
+            "dog/Nn-Sg runs/V-Pres-3-Sg");
+}
+
+TEST_F(HmmBlackboard, TheTaggerIsMadeOnceAndKept) {
+  std::unique_ptr<Blackboard> blackboard = document("dog/Nn-Sg");
+  EXPECT_EQ(blackboard->hmm_store, nullptr);
+  EngineInterface* engine = get_store(*blackboard);
+  ASSERT_NE(engine, nullptr);
+  EXPECT_EQ(engine, blackboard->hmm_store.get());
+  EXPECT_EQ(get_store(*blackboard), engine);
+  std::shared_ptr<EngineInterface> other = agent::create(nullptr);
+  ASSERT_NE(other, nullptr);
+  EXPECT_NE(other.get(), engine);
+}
+
+TEST_F(HmmBlackboard, ExecuteGoesThroughTheBlackboardsTagger) {
+  struct Recording : EngineInterface {
+    void execute(const Blackboard&, AnnotationCollection& annotations) override {
+      lists.push_back(&annotations);
+    }
+    std::vector<AnnotationCollection*> lists;
+  };
+  std::unique_ptr<Blackboard> blackboard = document("runs/V-Pres-3-Sg|Nn-Pl");
+  auto recording = std::make_shared<Recording>();
+  blackboard->hmm_store = recording;
+  EXPECT_TRUE(execute(*blackboard));
+  EXPECT_THAT(recording->lists, ::testing::ElementsAre(blackboard->annotations.get()));
+  EXPECT_EQ(readings(doc_), "runs/V-Pres-3-Sg|Nn-Pl");
+}
+
+TEST(HmmBlackboardWithoutTables, SentencesAreStillTaggedWithTheFloor) {
+  std::unique_ptr<Blackboard> blackboard = zel::testing::make_blackboard();
+  EXPECT_FALSE(can_execute(*blackboard));
+  TestDocument doc = build_document("a/Adj b x/V-Inf|Nn-Sg");
+  zel::testing::load_document(*blackboard, doc);
+  sentence(*blackboard, *zel::testing::sentence_at(*doc.sentences, 0));
+  EXPECT_EQ(readings(doc), "a/Adj b/Nn-Std x/Nn-Sg");
+
+  // A language without tables.
+  blackboard->language_module = std::make_shared<LanguageModule>();
+  EXPECT_FALSE(can_execute(*blackboard));
+  blackboard->language_module->module_data = std::make_shared<LanguageModuleData>();
+  EXPECT_FALSE(can_execute(*blackboard));
+  blackboard->language_module->module_data->hmm_tables.emission["x^^Nn-Sg"] = 0.5f;
+  EXPECT_TRUE(can_execute(*blackboard));
 }
 
 }  // namespace

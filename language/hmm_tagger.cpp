@@ -5,7 +5,9 @@
 #include <sstream>
 
 #include "analysis/annotation.h"
+#include "analysis/blackboard.h"
 #include "base/exception.h"
+#include "language/language_module.h"
 #include "language/pos_table.h"
 #include "language/reading.h"
 
@@ -35,9 +37,9 @@ void give_default_reading(Token& token) {
 // one's stem are merged into it.
 void keep_chosen(Token& token, uint32_t tag) {
   auto& readings = token.readings;
-  readings.remove_if([tag](const MorphData& r) { return r.pos_id() != tag; });
+  readings.remove_if([tag](const kavero::MorphData& r) { return r.pos_id() != tag; });
   if (readings.size() < 2) return;
-  MorphData& first = readings.front();
+  kavero::MorphData& first = readings.front();
   for (auto it = std::next(readings.begin()); it != readings.end();) {
     if (it->stem != first.stem) {
       ++it;
@@ -105,7 +107,7 @@ Probability CalculatePermutation::start(uint32_t tag) const {
 
 void CalculatePermutation::score_first(viterbi_element& column) const {
   // Of two readings of one tag, the earlier one's state stays.
-  for (const MorphData& r : column.token->readings) {
+  for (const kavero::MorphData& r : column.token->readings) {
     if (column.find(r.pos_id()) != nullptr) continue;
     column.insert(r.pos_id(),
                   {0, start(r.pos_id()) * emission(*column.token, r.pos())});
@@ -129,14 +131,14 @@ void CalculatePermutation::add(Token* t) {
       score_first(before);
     }
     emissions_.clear();
-    for (const MorphData& r : t->readings) {
+    for (const kavero::MorphData& r : t->readings) {
       emissions_.push_back(emission(*t, r.pos()));
     }
     const TransitionTableResource& transition = tables_->transition;
-    for (const MorphData& m : p->readings) {
+    for (const kavero::MorphData& m : p->readings) {
       const Probability pp = before.insert(m.pos_id(), PosData()).first->probability;
       size_t i = 0;
-      for (const MorphData& r : t->readings) {
+      for (const kavero::MorphData& r : t->readings) {
         const Probability tr(
             transition.get(make_transition_id(m.pos_id(), r.pos_id())));
         const Probability v = (tr * pp) * emissions_[i++];
@@ -189,7 +191,7 @@ void print(const std::vector<viterbi_element>& lattice) {
   std::cout << "[HMM][RESULTS]\n";
   for (const viterbi_element& column : lattice) {
     std::cout << "  " << column.token->literal << " [";
-    for (const MorphData& r : column.token->readings) std::cout << r.pos() << ",";
+    for (const kavero::MorphData& r : column.token->readings) std::cout << r.pos() << ",";
     std::cout << "]\n";
     for (const auto& [tag, state] : column.states) {
       if (tag == 0) {
@@ -207,7 +209,56 @@ void print(const std::vector<viterbi_element>& lattice) {
   std::cout.flush();
 }
 
+namespace {
+
+// The tables of the blackboard's language; empty ones without a language.
+const Resource& tables_of(const Blackboard& blackboard) {
+  static const Resource kNoTables;
+  const auto& module = blackboard.language_module;
+  return module != nullptr && module->module_data != nullptr
+             ? module->module_data->hmm_tables
+             : kNoTables;
+}
+
+}  // namespace
+
+void engine::execute(const Blackboard& blackboard,
+                     AnnotationCollection& annotations) {
+  tag_document(tables_of(blackboard), annotations);
+}
+
 }  // namespace detail
+
+EngineInterface::~EngineInterface() = default;
+
+bool can_execute(Blackboard& blackboard) {
+  return !detail::tables_of(blackboard).emission.empty();
+}
+
+EngineInterface* get_store(Blackboard& blackboard) {
+  if (blackboard.hmm_store == nullptr) {
+    blackboard.hmm_store = agent::create(&blackboard);
+  }
+  return blackboard.hmm_store.get();
+}
+
+namespace agent {
+std::shared_ptr<EngineInterface> create(Blackboard* /*blackboard*/) {
+  return std::make_shared<detail::engine>();
+}
+}  // namespace agent
+
+bool execute(Blackboard& blackboard) {
+  EngineInterface* engine = get_store(blackboard);
+  if (blackboard.annotations != nullptr) {
+    engine->execute(blackboard, *blackboard.annotations);
+  }
+  return true;
+}
+
+void sentence(const Blackboard& blackboard, Sentence& sentence) {
+  tag_sentence(detail::tables_of(blackboard), sentence.annotations);
+}
 
 void tag_sentence(const Resource& tables, AnnotationCollection& annotations) {
   detail::CalculatePermutation decoder(&tables);

@@ -33,12 +33,18 @@
 // would not underflow, the scores, and so the tags, are the same as its.
 //
 // The tables are only read; a walk works on its own decoder, so walks over
-// different documents may run at once.
+// different documents may run at once. A document (its blackboard and
+// annotations) is tagged by one thread at a time.
+//
+// On a blackboard the tables are those of its language module; a
+// blackboard without one tags with empty tables, where every probability
+// is the floor (whether to tag at all is can_execute's question).
 
 #ifndef KAVERO_LANGUAGE_HMM_TAGGER_H_
 #define KAVERO_LANGUAGE_HMM_TAGGER_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,10 +56,41 @@ namespace zel {
 namespace kavero {
 
 class AnnotationCollection;
+class Blackboard;
+class Sentence;
 class Token;
 
 namespace core {
 namespace hmm {
+
+// The tagger of one document, kept by its blackboard (hmm_store).
+class EngineInterface {
+ public:
+  // Tags every sentence of a document list with the blackboard's tables.
+  virtual void execute(const Blackboard& blackboard,
+                       AnnotationCollection& annotations) = 0;
+  virtual ~EngineInterface();
+};
+
+// Whether the blackboard's language has tagger tables (a non-empty
+// emission table); false without a language module.
+bool can_execute(Blackboard& blackboard);
+
+// The blackboard's tagger, made and kept in its hmm_store on first use.
+EngineInterface* get_store(Blackboard& blackboard);
+
+namespace agent {
+// A new tagger; the blackboard is not used.
+std::shared_ptr<EngineInterface> create(Blackboard* blackboard);
+}  // namespace agent
+
+// Tags the blackboard's document list with its tagger (get_store); true.
+bool execute(Blackboard& blackboard);
+
+// Tags one sentence of the blackboard's document, whether or not the
+// language has tables; the second dictionary pass calls it for a sentence
+// whose readings it changed.
+void sentence(const Blackboard& blackboard, Sentence& sentence);
 
 // One walk over a sentence's own list (tokens, concepts, markers).
 void tag_sentence(const Resource& tables, AnnotationCollection& annotations);
@@ -63,6 +100,13 @@ void tag_sentence(const Resource& tables, AnnotationCollection& annotations);
 void tag_document(const Resource& tables, AnnotationCollection& document);
 
 namespace detail {
+
+// The only tagger; it holds nothing, each walk has its own decoder.
+class engine : public EngineInterface {
+ public:
+  void execute(const Blackboard& blackboard,
+               AnnotationCollection& annotations) override;
+};
 
 // One state of a lattice column.
 struct PosData {
