@@ -80,8 +80,8 @@ std::string readings(const TestDocument& doc) {
 }
 
 // Tags a compact document (document_testutil.h) and returns its readings.
-std::string tag(const Resource& tables, const std::string& spec) {
-  TestDocument doc = build_document(spec);
+std::string tag(const Resource& tables, const std::string& input) {
+  TestDocument doc = build_document(input);
   tag_document(tables, *doc.sentences);
   return readings(doc);
 }
@@ -169,15 +169,15 @@ TEST(HmmTagger, TestLanguageKeepsTheVerbAfterANoun) {
 // Ordinary sentences make paths far smaller than a float holds within a
 // window; the choice must still follow the tables all the way along.
 TEST(HmmTagger, LongSentencesDoNotLoseTheTables) {
-  std::string spec;
+  std::string input;
   std::string expected;
   for (int i = 0; i < 7; ++i) {
-    spec += "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg|Nn-Pl ,/Punct-Comma ";
+    input += "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg|Nn-Pl ,/Punct-Comma ";
     expected += "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg ,/Punct-Comma ";
   }
-  spec += "the/Det-Def dog/Nn-Sg runs/Nn-Pl|V-Pres-3-Sg";
+  input += "the/Det-Def dog/Nn-Sg runs/Nn-Pl|V-Pres-3-Sg";
   expected += "the/Det-Def dog/Nn-Sg runs/V-Pres-3-Sg";
-  TestDocument doc = build_document(spec);
+  TestDocument doc = build_document(input);
   // Plain floats run out of range here and choose by their tie rules.
   const FloatDecision floats = float_viterbi(test_language(), tokens_of(doc));
   EXPECT_TRUE(floats.underflow);
@@ -278,18 +278,18 @@ const char kWindowTables[] =
 // n filler tokens "w/Adj" with a full stop after the listed (1-based)
 // positions, then "x/Nn-Sg|V-Inf" after each stop and at the end.
 std::string window_sentence(int n, std::vector<int> stops) {
-  std::string spec;
+  std::string input;
   for (int i = 1; i <= n; ++i) {
-    spec += "w/Adj ";
+    input += "w/Adj ";
     for (int stop : stops) {
-      if (stop == i) spec += "./Punct-Sent x/Nn-Sg|V-Inf ";
+      if (stop == i) input += "./Punct-Sent x/Nn-Sg|V-Inf ";
     }
   }
-  return spec + "x/Nn-Sg|V-Inf";
+  return input + "x/Nn-Sg|V-Inf";
 }
 
-std::vector<std::string> tags_of_x(const std::string& spec) {
-  TestDocument doc = build_document(spec);
+std::vector<std::string> tags_of_x(const std::string& input) {
+  TestDocument doc = build_document(input);
   tag_document(tables_of(kWindowTables), *doc.sentences);
   std::vector<std::string> tags;
   for (int i = 1; Token* x = find_token(*doc.sentences, "x", i); ++i) {
@@ -315,10 +315,10 @@ TEST(HmmTagger, WindowsEndAtPunctuationFromTheThirtiethToken) {
 }
 
 TEST(HmmTagger, WindowsEndAtTheFiftiethTokenWithoutPunctuation) {
-  std::string spec;
-  for (int i = 1; i <= 49; ++i) spec += "x/Nn-Sg|V-Inf ";
-  spec += "x/Nn-Sg|V-Inf x/Nn-Sg|V-Inf x/Nn-Sg|V-Inf";
-  const auto tags = tags_of_x(spec);
+  std::string input;
+  for (int i = 1; i <= 49; ++i) input += "x/Nn-Sg|V-Inf ";
+  input += "x/Nn-Sg|V-Inf x/Nn-Sg|V-Inf x/Nn-Sg|V-Inf";
+  const auto tags = tags_of_x(input);
   ASSERT_EQ(tags.size(), 52u);
   // Each window begins with a noun and goes on with verbs.
   EXPECT_EQ(tags[0], "Nn-Sg");
@@ -330,10 +330,10 @@ TEST(HmmTagger, WindowsEndAtTheFiftiethTokenWithoutPunctuation) {
 TEST(HmmTagger, MarkupTokensAreNeitherTaggedNorCounted) {
   // 28 fillers, a markup token, then the stop: the stop is the 29th
   // counted token, so the window goes on into "x".
-  std::string spec;
-  for (int i = 1; i <= 28; ++i) spec += "w/Adj ";
-  spec += "m/Nn-Sg|V-Inf ./Punct-Sent x/Nn-Sg|V-Inf";
-  TestDocument doc = build_document(spec);
+  std::string input;
+  for (int i = 1; i <= 28; ++i) input += "w/Adj ";
+  input += "m/Nn-Sg|V-Inf ./Punct-Sent x/Nn-Sg|V-Inf";
+  TestDocument doc = build_document(input);
   find_token(*doc.sentences, "m")->flags |= kMarkup;
   tag_document(tables_of(kWindowTables), *doc.sentences);
   EXPECT_EQ(find_token(*doc.sentences, "m")->readings.size(), 2u);
@@ -422,16 +422,16 @@ TEST(HmmTagger, SameTagsAsPlainFloatsWhereTheyDoNotUnderflow) {
     }
     const Resource tables = tables_of(source.str());
     const size_t length = with_floors ? 1 + pick(2) : 1 + pick(7);
-    std::string spec;
+    std::string input;
     for (size_t i = 0; i < length; ++i) {
-      spec += (i > 0 ? " " : "") + words[pick(words.size())] + "/";
+      input += (i > 0 ? " " : "") + words[pick(words.size())] + "/";
       const size_t n = 1 + pick(3);
       for (size_t k = 0; k < n; ++k) {
-        spec += (k > 0 ? "|" : "") + tags[pick(tags.size())] + ":s" + std::to_string(pick(2));
+        input += (k > 0 ? "|" : "") + tags[pick(tags.size())] + ":s" + std::to_string(pick(2));
       }
     }
-    SCOPED_TRACE(spec + "\n" + source.str());
-    TestDocument doc = build_document(spec);
+    SCOPED_TRACE(input + "\n" + source.str());
+    TestDocument doc = build_document(input);
     const std::vector<Token*> tokens = tokens_of(doc);
     const FloatDecision expected = float_viterbi(tables, tokens);
     if (with_floors && expected.underflow) continue;
@@ -485,13 +485,13 @@ TEST(HmmTagger, PrintListsTheLattice) {
 // binds them.
 class HmmBlackboard : public ::testing::Test {
  protected:
-  std::unique_ptr<Blackboard> document(const std::string& spec) {
+  std::unique_ptr<Blackboard> document(const std::string& input) {
     static const std::shared_ptr<Engine> engine = std::make_shared<Engine>(
         convert_string_to_api_options(nlohmann::json{{"root_path", morvik()}, {"morvik", morvik()}}.dump()));
     std::unique_ptr<Blackboard> blackboard = zel::testing::make_blackboard(
         "{}", R"({"language": "english"})", engine, engine->get_language_module("english"));
     blackboard->set_analyzer(blackboard->analyzer);
-    doc_ = build_document(spec);
+    doc_ = build_document(input);
     zel::testing::load_document(*blackboard, doc_);
     return blackboard;
   }
