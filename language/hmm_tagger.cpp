@@ -1,5 +1,7 @@
 #include "language/hmm_tagger.h"
 
+#include "language/token_flags.h"
+
 #include <algorithm>
 #include <iostream>
 #include <sstream>
@@ -18,9 +20,6 @@ namespace hmm {
 namespace detail {
 namespace {
 
-// Token flag of markup tokens (tokenizer rule status 512): they are not
-// words of the sentence and are left out of tagging.
-constexpr uint64_t kMarkupToken = 0x100;
 constexpr uint32_t kPunctRoot = 0x08000000;
 // A window ends at punctuation once it holds this many tokens...
 constexpr size_t kWindowPunctuationBound = 30;
@@ -264,7 +263,7 @@ void tag_sentence(const Resource& tables, AnnotationCollection& annotations) {
   detail::CalculatePermutation decoder(&tables);
   for (Annotation* a : annotations) {
     Token* token = annotation_cast<Token>(a);
-    if (token == nullptr || (token->flags & detail::kMarkupToken) != 0) {
+    if (token == nullptr || (token->flags & token_flags::markup) != 0) {  // markup is no word
       continue;
     }
     decoder.add(token);
