@@ -3,6 +3,11 @@
 #include <unicode/uchar.h>
 #include <utf8.h>
 
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
 #include "analysis/blackboard.h"
 #include "base/normalize.h"
 #include "language/apostrophe_repair.h"
@@ -106,8 +111,9 @@ void add_single_character_reading(Token* token) {
                       u_ispunct(first[0]) ? "Punct" : name_or_noun(token));
 }
 
-// Runs `process` on every token of the list, entering nested sentences;
-// the token that `process` returns is the one after which the walk goes on.
+// Runs `process` on every token of the list, in order, entering nested
+// sentences. `process` may insert annotations after the token; they are
+// walked too.
 template <class Process>
 void for_each_token(AnnotationCollection& list, const Process& process) {
   Annotation* item = list.begin().get();
@@ -433,13 +439,15 @@ bool set_abbrev_properties(Token* token, const NamedLookupChains& named) {
   if (word.empty() || word.back() != '.') return false;
   const std::vector<UChar32> first = first_characters(word, 1);
   if (first.empty()) return false;
-  const char* pos = u_isupper(first[0])   ? "+Prop-Std"
-                    : u_islower(first[0]) ? "+Nn-Std"
-                    : u_isdigit(first[0]) ? "+Num-Std"
+  const char* pos = u_isupper(first[0])   ? "Prop-Std"
+                    : u_islower(first[0]) ? "Nn-Std"
+                    : u_isdigit(first[0]) ? "Num-Std"
                                           : nullptr;
   if (pos == nullptr) return false;
+  // The reading is made directly, not read as a lexicon output, so that a
+  // "+" inside the word cannot cut it.
   token->readings.clear();
-  import_result_in_token_obj(token, word + pos, 0.1);
+  token->readings.emplace_back(pos, word, 0.1);
   token->properties.insert("nf");
   return true;
 }

@@ -607,6 +607,45 @@ TEST(SecondPass, LookupsOfANotFoundWord) {
   }
 }
 
+// The whole first pass over the test language: its tokenizer, its lookup
+// chains (a case-sensitive lexicon, names, the lower-cased lexicon), its
+// abbreviation lookup and its guesser.
+TEST(DictionaryPass, TestLanguage) {
+  TokenizedDocument doc(testing::load_test_language(
+                            KAVERO_BINARY_DIR "/testdata/language/morvik"),
+                        "Dr. Smith came.\netc. The bill is big.",
+                        R"({"detect_headers": "false"})");
+  Blackboard& bb = doc.blackboard();
+  bb.spans.push_back({0, 3, SpanMark::kAbbreviation});
+  bb.spans.push_back({16, 20, SpanMark::kAbbreviation});
+  doc.add_sentence(0, 15);
+  doc.add_sentence(16, 37);
+  add_dictionary_lookup_information(bb);
+
+  std::vector<std::string> seen;
+  for (const Token* token : doc.all_tokens()) {
+    seen.push_back(token->literal + " " + readings_of(*token) + " {" +
+                   properties_of(*token) + "}");
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      // The forced token took the status of its full stop.
+                      "Dr. Prop-Abbr:Dr. "
+                      "{abbrev,init-cap,init-token,sentence-end}",
+                      "Smith Prop-Std:Smith {init-cap,word}",
+                      "came V-Past:come {word}",
+                      ". Punct-Sent:. {sentence-end}",
+                      // A known abbreviation before a function word keeps
+                      // its full stop and ends the sentence.
+                      "etc. Adv:etc. {abbrev}",
+                      "The Det-Def:the {init-cap,init-token,word}",
+                      "bill Nn-Sg:bill@0.5 | V-Inf:bill@0.5 {word}",
+                      "is Aux-Fin-be:be {word}",
+                      "big Adj:big {word}",
+                      ". Punct-Sent:. {sentence-end}",
+                  }));
+  EXPECT_NE(doc.all_tokens()[4]->flags & token_flags::sentence_end, 0u);
+}
+
 }  // namespace
 }  // namespace kavero
 }  // namespace zel
