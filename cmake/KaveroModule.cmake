@@ -6,7 +6,9 @@
 #   *_testutil.cpp   test helpers: kavero_<name>_testutil, linked by this
 #                    module's tests and by the tests of modules above it;
 #   *_benchmark.cpp  benchmarks: one Google Benchmark binary, <name>_benchmarks;
-#   *_main.cpp       command-line tools, each its own executable.
+#   *_main.cpp       command-line tools, each its own executable;
+#   testdata/**/*.lexicon  test lexicons in text, compiled for the tests into
+#                    <build>/testdata/<folder>/**/*.fst by afst-lexicon.
 # Files are picked up by glob, so adding a file needs no edit here.
 set(KAVERO_MODULES "" CACHE INTERNAL "")
 set(KAVERO_TESTUTILS "" CACHE INTERNAL "")
@@ -83,6 +85,32 @@ function(kavero_module name)
       WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
       DISCOVERY_MODE PRE_TEST
       PROPERTIES ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  endif()
+
+  # Test lexicons are kept as text: every testdata/**/*.lexicon file of the
+  # folder (one entry a line, see core-afst/lexicon_text.h) is compiled by the
+  # afst-lexicon tool into ${CMAKE_BINARY_DIR}/testdata/<folder>/**/*.fst
+  # before the folder's tests are built.
+  if(test_src AND KAVERO_BUILD_TESTS)
+    file(GLOB_RECURSE lexicons CONFIGURE_DEPENDS ${dir}/testdata/*.lexicon)
+    set(lexicon_outputs "")
+    foreach(src ${lexicons})
+      file(RELATIVE_PATH rel ${dir}/testdata ${src})
+      string(REGEX REPLACE "\\.lexicon$" ".fst" rel ${rel})
+      set(out ${CMAKE_BINARY_DIR}/testdata/${M_DIR}/${rel})
+      get_filename_component(out_dir ${out} DIRECTORY)
+      add_custom_command(OUTPUT ${out}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${out_dir}
+        COMMAND afst-lexicon ${src} ${out}
+        DEPENDS afst-lexicon ${src}
+        COMMENT "Compiling test lexicon ${M_DIR}/testdata/${rel}"
+        VERBATIM)
+      list(APPEND lexicon_outputs ${out})
+    endforeach()
+    if(lexicon_outputs)
+      add_custom_target(${name}_test_lexicons DEPENDS ${lexicon_outputs})
+      add_dependencies(${name}_tests ${name}_test_lexicons)
+    endif()
   endif()
 
   if(bench_src AND KAVERO_BUILD_BENCHMARKS)

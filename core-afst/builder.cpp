@@ -619,9 +619,13 @@ void foreach_group(Builder* builder, std::shared_ptr<fst::StdVectorFst> n, Netwo
 std::vector<std::pair<int32_t, int32_t>> merge_tables(fst::SymbolTable* target,
                                                       const fst::SymbolTable* source) {
   std::vector<std::pair<int32_t, int32_t>> pairs;
+  // The walk ends at the first missing key. An empty text is a symbol like
+  // any other (the table reads a missing key as the empty text as well, so
+  // the key of the empty symbol tells them apart): stopping there would
+  // leave every later label unmapped.
   for (int64_t key = 0;; ++key) {
     const std::string text = source->Find(key);
-    if (text.empty()) break;
+    if (text.empty() && source->Find(text) != key) break;
     const int64_t target_key = add_if_missing(*target, text);
     pairs.emplace_back(static_cast<int32_t>(key), static_cast<int32_t>(target_key));
   }

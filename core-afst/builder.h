@@ -216,6 +216,62 @@ class Builder {
   // which stays current.
   void push_network_inplace(std::shared_ptr<fst::StdVectorFst> n);
 
+  // --- Operations on a group of two networks, files, diagnostics ------------
+  // The two-network operations work on the group of the current item, whose
+  // first and second children are member 1 and member 2. When the group does
+  // not hold exactly two members they write
+  // "Warning : FstBuilderCommands : <name> : Only works on a group of 2 networks."
+  // to standard output (no line break) and change nothing. Labels meet by
+  // their texts: an output of member 1 matches an input of member 2 with the
+  // same text, whatever keys the two tables gave that text.
+
+  // The intersection of the two members, which must be acceptors (the same
+  // text on both sides of every arc). Appended to the group as a third
+  // member, which becomes current.
+  void intersect();
+  // Removes the members' epsilon arcs in place, then appends a third member,
+  // which becomes current: member 1 with every arc whose output label is
+  // `name` replaced by member 2. A `name` no arc carries leaves a copy of
+  // member 1.
+  void replace(const std::string& name);
+  // Removes the members' epsilon arcs in place, then appends a third member
+  // holding member 1 composed with member 2; the current item is unchanged.
+  void compose();
+  // Removes the members' epsilon arcs in place, then adds a new child of the
+  // current item, which becomes current: the acceptor member 1 less the
+  // acceptor member 2 (the same text on both sides of every arc).
+  void difference();
+  // The current network is replaced by its reversal.
+  void reverse();
+  // Exchanges the "lower" and "upper" tables.
+  void invert();
+  // Reads a network file (with both symbol tables, as the writers make it)
+  // and pushes it (push_network); false when the file holds no readable
+  // network. An empty name is no file.
+  bool read_fst(std::string filename);
+  // read_fst, raising "Could not read from stream. [" filename "]".
+  void read(const std::string& filename);
+  // Writes the current network, not optimised, with the builder's tables;
+  // false when the file cannot be written (an empty name included).
+  bool write(std::string filename);
+  // write, raising "Could not save the " filename ".".
+  void save(const std::string& filename);
+  void raw_save(const std::string& filename);
+  bool write(std::ostream& os, const fst::FstWriteOptions& options);
+  // Optimises the current network (build(true)) and writes it with both
+  // symbol tables; raises "Could not save to stream." when that fails.
+  void write(std::ostream& os);
+  // Does nothing.
+  void print_stack(std::string);
+  // Prints the subtree of `item` to standard output, one line per item:
+  // two spaces per level, the item's address, "_separator_type:" and the
+  // type, " group_size:" and the number of children.
+  void print_stack_item(int depth, std::shared_ptr<stack_item> item);
+  // Give the current network the builder's input (output) table and print
+  // that table with print_symbol_table.
+  void print_lower(std::string title);
+  void print_upper(std::string title);
+
   // --- Read access ----------------------------------------------------------
   const std::vector<std::shared_ptr<stack_item>>& roots() const { return stack_; }
   stack_item* current_item() const { return current_; }
@@ -238,6 +294,7 @@ class Builder {
   void attach_tables(fst::StdVectorFst* net) const;
   void concat_networks(fst::StdVectorFst* target, fst::StdVectorFst* source);
   void expand_unordered(stack_item* group);
+  std::vector<std::shared_ptr<stack_item>>* two_member_group(const char* name);
 
   std::vector<std::shared_ptr<stack_item>> stack_;
   stack_item* current_ = nullptr;
@@ -261,10 +318,14 @@ void foreach_child(Builder* builder, NetworkFunction f, int index);
 // member's network; that member is optimised, given a single end state and
 // becomes current. Nothing when the group has fewer than two members.
 void foreach_group(Builder* builder, std::shared_ptr<fst::StdVectorFst> n, NetworkFunction f);
-// Adds every text of `source` (keys 0, 1, 2, ... up to the first key without
-// a text) to `target` and lists the pairs (source key, target key).
+// Adds every text of `source` (keys 0, 1, 2, ... up to the first key the
+// table does not hold) to `target` and lists the pairs (source key, target
+// key).
 std::vector<std::pair<int32_t, int32_t>> merge_tables(fst::SymbolTable* target,
                                                       const fst::SymbolTable* source);
+// Prints the title, then one line "i:key=text" per symbol, to standard output.
+void print_symbol_table(const std::string& title, const fst::SymbolTable* table);
+
 }  // namespace afst
 }  // namespace zel
 

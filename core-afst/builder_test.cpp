@@ -534,6 +534,22 @@ TEST(BuilderTest, MergeTablesStopsAtTheFirstMissingKey) {
   EXPECT_EQ(target.Find("y"), fst::kNoSymbol);
 }
 
+TEST(BuilderTest, MergeTablesGoesOnPastAnEmptyText) {
+  // An empty label (a formatted string's "[]") is a symbol like any other;
+  // the labels after it must still be mapped.
+  fst::SymbolTable source("source");
+  source.AddSymbol("eps");
+  source.AddSymbol("EPS");
+  source.AddSymbol("");
+  source.AddSymbol("x");
+  fst::SymbolTable target("target");
+  target.AddSymbol("eps");
+  target.AddSymbol("EPS");
+  target.AddSymbol("x");
+  EXPECT_EQ(merge_tables(&target, &source),
+            (std::vector<std::pair<int32_t, int32_t>>{{0, 0}, {1, 1}, {2, 3}, {3, 2}}));
+}
+
 TEST(BuilderTest, PushNetworkRelabelsIntoTheBuildersTables) {
   Builder other;
   add_rule(other, {"x", "y"});

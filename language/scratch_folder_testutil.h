@@ -1,0 +1,59 @@
+// Scratch folders for the tests of language resources, which read and write
+// files beside each other.
+
+#ifndef KAVERO_LANGUAGE_SCRATCH_FOLDER_TESTUTIL_H_
+#define KAVERO_LANGUAGE_SCRATCH_FOLDER_TESTUTIL_H_
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+namespace zel {
+namespace testing {
+
+// A fresh, empty folder under the system's temporary folder, removed with
+// everything in it when the object goes.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+  // Writes a file (making its missing parent folders); returns its path.
+  std::filesystem::path write(const std::string& relative,
+                              const std::string& content) const;
+
+  // The names of the entries directly in a folder of the scratch folder,
+  // sorted.
+  std::string listing(const std::string& relative = "") const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The whole content of a file; empty when it cannot be read.
+std::string read_file(const std::filesystem::path& path);
+
+// Moves a file's modification time by the offset.
+void shift_modification_time(const std::filesystem::path& path,
+                             std::chrono::seconds offset);
+
+// Makes a folder the process's working folder until the object goes.
+class WorkingFolder {
+ public:
+  explicit WorkingFolder(const std::filesystem::path& folder);
+  ~WorkingFolder();
+  WorkingFolder(const WorkingFolder&) = delete;
+  WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+ private:
+  std::filesystem::path previous_;
+};
+
+}  // namespace testing
+}  // namespace zel
+
+#endif  // KAVERO_LANGUAGE_SCRATCH_FOLDER_TESTUTIL_H_
