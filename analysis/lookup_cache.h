@@ -1,13 +1,14 @@
 // The dictionary lookup cache of one document.
 //
-// Every lookup of every chain bound to the document asks it first. It is
-// keyed by the word alone, so the first non-empty answer for a word is the
-// one every later lookup of that word receives until the cache is cleared.
-// It has no size limit: it lives and dies with its document.
+// Every lookup of every chain bound to the document asks it first, under
+// its own lookup id: the cache holds the first non-empty answer of each
+// lookup for each word, until it is cleared. Lookups never see each other's
+// answers. It has no size limit: it lives and dies with its document.
 
 #ifndef KAVERO_ANALYSIS_LOOKUP_CACHE_H_
 #define KAVERO_ANALYSIS_LOOKUP_CACHE_H_
 
+#include <cstddef>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -23,13 +24,24 @@ class LookupCache : public core::ILookupCache {
   ~LookupCache() override;
 
   const std::vector<std::string>* lookup(
-      const std::string& word) const override;
-  void add(const std::string& word,
+      core::LookupId lookup, const std::string& word) const override;
+  void add(core::LookupId lookup, const std::string& word,
            const std::vector<std::string>& answer) override;
   void clear() override;
 
  private:
-  std::unordered_map<std::string, std::vector<std::string>> entries_;
+  struct Key {
+    core::LookupId lookup;
+    std::string word;
+    bool operator==(const Key& other) const {
+      return lookup == other.lookup && word == other.word;
+    }
+  };
+  struct KeyHash {
+    std::size_t operator()(const Key& key) const;
+  };
+
+  std::unordered_map<Key, std::vector<std::string>, KeyHash> entries_;
 };
 
 }  // namespace kavero

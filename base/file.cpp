@@ -4,6 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 namespace zel {
 namespace file {
 
@@ -28,6 +30,15 @@ std::string load(char const* path) {
     throw std::runtime_error(std::string("can not open file ") + path);
   }
   return result;
+}
+
+int64_t modification_time(char const* path) {
+  struct stat status;
+  if (::stat(path, &status) != 0) return -1;
+  int64_t seconds = status.st_mtim.tv_sec;
+  // tv_sec is rounded down; before the epoch a fraction must round up.
+  if (seconds < 0 && status.st_mtim.tv_nsec > 0) ++seconds;
+  return seconds;
 }
 
 }  // namespace file

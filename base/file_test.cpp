@@ -1,5 +1,7 @@
 #include "base/file.h"
 
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -55,6 +57,27 @@ TEST_F(LoadTest, UnreadableFilesRaiseAPlainRuntimeError) {
       EXPECT_EQ(std::string(e.what()), "can not open file " + path);
     }
   }
+}
+
+TEST_F(LoadTest, ModificationTimeIsTheFilesSecondsSinceTheEpoch) {
+  namespace fs = std::filesystem;
+  std::string const path = write("stamped", "x");
+  // A time with a fraction of a second, set on the file system's clock.
+  auto const stamp = fs::file_time_type::clock::now() + std::chrono::hours(5) +
+                     std::chrono::milliseconds(700);
+  fs::last_write_time(path, stamp);
+  int64_t const seconds = file::modification_time(path.c_str());
+  int64_t const now = std::chrono::duration_cast<std::chrono::seconds>(
+                          std::chrono::system_clock::now().time_since_epoch())
+                          .count();
+  EXPECT_GE(seconds, now + 5 * 3600 - 2);
+  EXPECT_LE(seconds, now + 5 * 3600 + 2);
+  // Repeated reads agree exactly, and a file one second newer reads one more.
+  EXPECT_EQ(file::modification_time(path.c_str()), seconds);
+  fs::last_write_time(path, stamp + std::chrono::seconds(1));
+  EXPECT_EQ(file::modification_time(path.c_str()), seconds + 1);
+
+  EXPECT_EQ(file::modification_time((dir_ + "/no such file").c_str()), -1);
 }
 
 TEST(Exception, KeepsTheStreamTextOfItsConstruction) {

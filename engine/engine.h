@@ -1,0 +1,140 @@
+// The engine: one per host engine handle. It knows the root and resource
+// folders and owns the runtime's shared resources: the loaded languages, the
+// morphology transducers, and (as their subsystems arrive) the compiled
+// domains, the plugins, the language-identification data and the purge
+// policy.
+//
+// Languages are cached by the path of their ".language" configuration file
+// and transducers by the path of their file; both are shared by every
+// analyzer and blackboard that uses them and reloaded when their file on disk
+// becomes newer. One mutex guards all caches (see engine_interface.h).
+//
+// Operations of subsystems that are not part of the engine yet (domains,
+// plugins, engine information, language identification, purging) raise
+// zel::Exception saying that the operation is not available yet.
+
+#ifndef KAVERO_ENGINE_ENGINE_H_
+#define KAVERO_ENGINE_ENGINE_H_
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/options.h"
+#include "base/regex.h"
+#include "engine/engine_interface.h"
+
+namespace zel {
+namespace afst {
+class AFst;
+}  // namespace afst
+
+namespace kavero {
+
+class LanguageModuleData;
+class ResourceManagment;
+
+class Engine : public EngineInterface,
+               public std::enable_shared_from_this<Engine> {
+ public:
+  // Builds the engine from its options, which it shares and completes. The
+  // options must give the root folder ("root_path") and the resource
+  // folders ("morvik", separated by ":"); finding them by other means is not
+  // available yet and raises zel::Exception. Every resource folder is made
+  // canonical (a folder that does not exist raises the file-system error);
+  // a folder whose name ends with "morvik" is followed, after all the given
+  // folders, by its subfolder "kavero". The option "morvik" is rewritten to
+  // the final list. A purge policy ("resource_manager_config") is not
+  // available yet and raises zel::Exception.
+  explicit Engine(std::shared_ptr<IOptions> options);
+  ~Engine() override;
+
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  std::shared_ptr<LanguageModule> get_language_module(
+      const std::shared_ptr<IOptions>& options) const override;
+  std::shared_ptr<LanguageModule> get_language_module(
+      const std::string& language) const override;
+  DomainCollection get_domains(const std::string& name,
+                               bool cache) const override;
+  std::string get_domain_filename(const std::string& name) const override;
+  plugins::PluginCollection* get_plugins() const override;
+  std::shared_ptr<plugins::PluginCollection> get_plugins_ptr() const override;
+  const boost::shared_ptr<plugins::API>& get_plugin(
+      const std::string& name) const override;
+  void release_domains() override;
+  bool release_language(const std::string& key) override;
+  bool release_domain(const std::string& name) override;
+  bool purge_domains(const std::string& config) override;
+  void init_plugins() override;
+  void collect_volume_size(uint64_t size) const override;
+  std::string property(const std::string& name) const override;
+  std::string info() const override;
+  std::string languages() const override;
+  std::shared_ptr<afst::AFst> get_language_identifier_data() const override;
+  void check_language_purge() const override;
+  void check_language_file(const std::string& path) const override;
+  void check_domain_purge() const override;
+  Regex get_regex(const std::string& pattern) const override;
+  std::mutex* get_mutex() const override;
+  bool release_language_no_lock(const std::string& key) const override;
+  bool release_domain_no_lock(const std::string& name) override;
+
+  // The language loader: resolves the options' "language" to its
+  // configuration file and returns a new handle over the cached data of that
+  // file, loading it first when it is not cached (or was released because
+  // the file changed). The caller holds the engine mutex. Raises
+  // zel::Exception (and the errors of the resource readers) when the
+  // language cannot be loaded; nothing is cached then.
+  std::shared_ptr<LanguageModule> get_language_module_nolock(
+      const std::shared_ptr<IOptions>& options) const;
+
+  // The transducer of a file from the transducer cache, read on first use
+  // and read again when the file's modification time has moved past the
+  // cached copy's. The caller holds the engine mutex.
+  std::shared_ptr<afst::AFst> get_afst(const std::string& file) const;
+
+  const std::string& root_folder() const { return root_folder_; }
+  // The resource folders in search order.
+  const std::vector<std::string>& resource_folders() const {
+    return resource_folders_;
+  }
+  const std::shared_ptr<IOptions>& options() const { return options_; }
+
+ private:
+  std::string plugin_folder_;
+  std::string root_folder_;
+  std::vector<std::string> resource_folders_;
+  std::shared_ptr<IOptions> options_;
+  // Configuration path -> the language loaded from it.
+  mutable std::map<std::string, std::shared_ptr<LanguageModuleData>>
+      language_cache_;
+  mutable std::mutex mutex_;
+  // Transducer file path -> its network, shared by every language.
+  mutable std::map<std::string, std::shared_ptr<afst::AFst>> afst_cache;
+  mutable std::mutex regex_mutex_;
+  mutable RegexFactory regex_factory_;
+  std::shared_ptr<ResourceManagment> purge_policy_;
+};
+
+// Replaces every path, in place, by its canonical absolute form (symbolic
+// links resolved). A path that does not exist raises
+// std::filesystem::filesystem_error.
+void normalize_paths(std::vector<std::string>& paths);
+
+// The language name of a configuration path: for the first non-empty folder
+// that holds the path (the folder's text, then a separator, begins the
+// path), the rest of the path without its ending ".language" ("english",
+// "sub/english"). The path itself when no folder holds it or it does not
+// end with ".language" after a non-empty file name.
+std::string relative_to_paths(const std::string& path,
+                              const std::vector<std::filesystem::path>& folders);
+
+}  // namespace kavero
+}  // namespace zel
+
+#endif  // KAVERO_ENGINE_ENGINE_H_

@@ -1,0 +1,259 @@
+#include "language/morph_data.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "analysis/blackboard.h"
+#include "base/options.h"
+#include "core-afst/lookup_interface.h"
+#include "engine/engine.h"
+#include "language/lookup_descriptor.h"
+#include "language/lookup_proxy.h"
+#include "language/lookup_type.h"
+
+namespace zel {
+namespace kavero {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using Answer = std::vector<std::string>;
+
+const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
+
+std::string message_of(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "(no exception)";
+}
+
+// A lexicon lookup with fixed answers that counts the questions it gets.
+class CountingLookup : public afst::LookupInterface {
+ public:
+  explicit CountingLookup(std::map<std::string, Answer> answers)
+      : answers_(std::move(answers)) {}
+  int32_t type() const override { return 1; }
+  std::vector<std::string> up(const std::string& word) override {
+    ++asked[word];
+    auto it = answers_.find(word);
+    return it == answers_.end() ? Answer{} : it->second;
+  }
+  std::map<std::string, int> asked;
+
+ private:
+  std::map<std::string, Answer> answers_;
+};
+
+TEST(LookupProxy, AppendsItsPropertiesAndCachesWhatItFound) {
+  Blackboard blackboard;
+  auto lexicon = std::make_shared<CountingLookup>(
+      std::map<std::string, Answer>{{"runs", {"run+Nn-Pl", "run+V-Pres-3-Sg"}}});
+  core::LookupProxy proxy(lexicon, &blackboard);
+  EXPECT_EQ(proxy.properties(), "");
+  EXPECT_EQ(proxy.lookup("runs"), (Answer{"run+Nn-Pl", "run+V-Pres-3-Sg"}));
+
+  core::LookupProxy marked(lexicon, &blackboard);
+  marked.set_properties("+measure");
+  EXPECT_NE(marked.id(), proxy.id());
+  EXPECT_EQ(marked.lookup("runs"),
+            (Answer{"run+Nn-Pl+measure", "run+V-Pres-3-Sg+measure"}));
+  EXPECT_EQ(lexicon->asked["runs"], 2);
+
+  // Answers come from the cache now; each proxy keeps its own.
+  EXPECT_EQ(proxy.lookup("runs"), (Answer{"run+Nn-Pl", "run+V-Pres-3-Sg"}));
+  EXPECT_EQ(marked.lookup("runs"),
+            (Answer{"run+Nn-Pl+measure", "run+V-Pres-3-Sg+measure"}));
+  EXPECT_EQ(lexicon->asked["runs"], 2);
+
+  // Without the cache the lexicon is asked every time, and nothing is kept.
+  EXPECT_EQ(marked.lookup_no_cache("runs"),
+            (Answer{"run+Nn-Pl+measure", "run+V-Pres-3-Sg+measure"}));
+  EXPECT_EQ(lexicon->asked["runs"], 3);
+  EXPECT_EQ(marked.lookup_no_cache("walks"), Answer{});
+
+  // An empty answer is not cached: the lexicon is asked again.
+  EXPECT_EQ(proxy.lookup("walks"), Answer{});
+  EXPECT_EQ(proxy.lookup("walks"), Answer{});
+  EXPECT_EQ(lexicon->asked["walks"], 3);
+  EXPECT_EQ(blackboard.lookup_cache->lookup(proxy.id(), "walks"), nullptr);
+
+  // Cleared, the cache asks the lexicon again.
+  blackboard.lookup_cache->clear();
+  proxy.lookup("runs");
+  EXPECT_EQ(lexicon->asked["runs"], 4);
+}
+
+TEST(LookupChain, TheFirstLookupThatKnowsTheWordAnswersAlone) {
+  Blackboard blackboard;
+  auto none = std::make_shared<CountingLookup>(std::map<std::string, Answer>{});
+  auto names = std::make_shared<CountingLookup>(
+      std::map<std::string, Answer>{{"Paris", {"Paris+Prop-Std"}}});
+  auto words = std::make_shared<CountingLookup>(std::map<std::string, Answer>{
+      {"Paris", {"paris+Nn-Sg"}}, {"runs", {"run+Nn-Pl"}}});
+  core::LookupChain chain = {std::make_shared<core::LookupProxy>(none, &blackboard),
+                             std::make_shared<core::LookupProxy>(names, &blackboard),
+                             std::make_shared<core::LookupProxy>(words, &blackboard)};
+  EXPECT_EQ(core::lookup_chain(chain, "Paris"), Answer{"Paris+Prop-Std"});
+  EXPECT_EQ(words->asked["Paris"], 0);
+  EXPECT_EQ(core::lookup_chain(chain, "runs"), Answer{"run+Nn-Pl"});
+  EXPECT_EQ(core::lookup_chain_no_cache(chain, "Paris"), Answer{"Paris+Prop-Std"});
+  EXPECT_EQ(names->asked["Paris"], 2);
+  EXPECT_EQ(core::lookup_chain_no_cache(chain, "dogs"), Answer{});
+  EXPECT_EQ(core::lookup_chain(core::LookupChain{}, "Paris"), Answer{});
+  EXPECT_EQ(core::lookup_chain_no_cache(core::LookupChain{}, "Paris"), Answer{});
+}
+
+// The test language's chains: the main lexicon, the names lexicon (adding
+// "+proper"), the main lexicon again with lower-casing; the rare-word
+// lexicon as guesser; and two named chains.
+class TestLanguageChains : public ::testing::Test {
+ protected:
+  TestLanguageChains()
+      : engine_(convert_string_to_api_options(
+            json{{"root_path", kTestLanguage.string()},
+                 {"morvik", kTestLanguage.string()}}
+                .dump())),
+        config_(json::parse(R"({
+          "morph_chain": [
+            {"file": "english.fst", "lookup": "plain"},
+            {"file": "english-names.fst", "properties": ["proper"]},
+            {"file": "english.fst", "transform": "tolower"}],
+          "not_found": [{"file": "english-rare.fst"}],
+          "property_chain": {
+            "abbrev": [{"file": "english-abbrev.fst", "properties": "abbrev"}],
+            "apostrophe": [{"file": "english.fst", "transform": "tolower",
+                            "properties": "apostrophe"}]}})")) {
+    std::vector<fs::path> folders = {kTestLanguage};
+    main_ = create_lookup_chain_descriptors(&engine_, config_, "morph_chain", folders);
+    guessers_ = create_lookup_chain_descriptors(&engine_, config_, "not_found", folders);
+    named_ = create_named_lookup_descriptors(&engine_, config_, folders);
+  }
+
+  // Dictionary data as a document binding the language makes it.
+  std::shared_ptr<core::MorphData> bind(Blackboard& blackboard, bool guesser = true) {
+    auto data = std::make_shared<core::MorphData>();
+    data->lookups = create_lookup_chain_from_descriptors(main_, &blackboard);
+    if (guesser) data->guessers = create_lookup_chain_from_descriptors(guessers_, &blackboard);
+    return data;
+  }
+
+  Engine engine_;
+  json config_;
+  core::MorphDataDescriptors main_;
+  core::MorphDataDescriptors guessers_;
+  core::NamedMorphDataDescriptors named_;
+};
+
+TEST_F(TestLanguageChains, AnswerInChainOrder) {
+  const Answer runs = {"run+Nn-Pl", "run+V-Pres-3-Sg"};
+  struct Case {
+    std::string word;
+    Answer first, others, lookup, guess;
+  } const cases[] = {
+      {"runs", runs, runs, runs, {}},
+      {"Runs", {}, runs, runs, {}},
+      {"Paris", {}, {"Paris+Prop-Std+proper"}, {"Paris+Prop-Std+proper"}, {}},
+      {"Smith", {}, {"Smith+Prop-Std+proper"}, {"Smith+Prop-Std+proper"},
+       {"smith+Nn-Sg+guessed"}},
+      {"SMITH", {}, {"smith+Nn-Sg"}, {"smith+Nn-Sg"}, {}},
+      {"quokka", {}, {}, {}, {"quokka+Nn-Sg+guessed"}},
+      {"xyzzy", {}, {}, {}, {}},
+  };
+  // Every order of the four questions on one document gives the same
+  // answers: no lookup answers with what another one found.
+  const std::vector<std::vector<int>> orders = {{0, 1, 2, 3}, {3, 2, 1, 0}, {2, 0, 3, 1}};
+  for (const Case& c : cases) {
+    for (const std::vector<int>& order : orders) {
+      Blackboard blackboard;
+      auto data = bind(blackboard);
+      for (int question : order) {
+        switch (question) {
+          case 0: EXPECT_EQ(data->first(c.word), c.first) << c.word << " first"; break;
+          case 1: EXPECT_EQ(data->others(c.word), c.others) << c.word << " others"; break;
+          case 2: EXPECT_EQ(data->lookup(c.word), c.lookup) << c.word << " lookup"; break;
+          case 3: EXPECT_EQ(data->guess(c.word), c.guess) << c.word << " guess"; break;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(TestLanguageChains, NamedChainsKeepTheirOwnAnswers) {
+  Blackboard blackboard;
+  auto data = bind(blackboard);
+  NamedLookupChains named = create_named_lookup_from_descriptors(named_, &blackboard);
+  ASSERT_EQ(named.size(), 2u);
+  // The main chain's lower-casing lookup and the "apostrophe" chain read the
+  // same lexicon; each answers with its own properties.
+  EXPECT_EQ(data->lookup("Don't"), Answer{"do+Aux-Fin+Neg"});
+  EXPECT_EQ(core::lookup_chain(named["apostrophe"], "Don't"),
+            Answer{"do+Aux-Fin+Neg+apostrophe"});
+  EXPECT_EQ(core::lookup_chain_no_cache(named["abbrev"], "e.g."), Answer{"e.g.+Adv+abbrev"});
+  EXPECT_EQ(data->lookup("e.g."), Answer{});
+}
+
+TEST_F(TestLanguageChains, WithoutTheGuesserNothingIsGuessed) {
+  Blackboard blackboard;
+  auto data = bind(blackboard, false);
+  EXPECT_EQ(data->guess("quokka"), Answer{});
+  EXPECT_EQ(data->guess("Smith"), Answer{});
+}
+
+TEST_F(TestLanguageChains, ShortChains) {
+  Blackboard blackboard;
+  core::MorphData empty;
+  for (const char* word : {"runs", "Paris", ""}) {
+    EXPECT_EQ(empty.first(word), Answer{});
+    EXPECT_EQ(empty.others(word), Answer{});
+    EXPECT_EQ(empty.lookup(word), Answer{});
+    EXPECT_EQ(empty.guess(word), Answer{});
+  }
+  core::MorphData one;
+  one.add(core::MorphData::create(main_[1], &blackboard));
+  EXPECT_EQ(one.end() - one.begin(), 1);
+  EXPECT_EQ(one.first("Paris"), Answer{"Paris+Prop-Std+proper"});
+  EXPECT_EQ(one.lookup("Paris"), one.first("Paris"));
+  EXPECT_EQ(one.others("Paris"), Answer{});
+}
+
+TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
+  Blackboard blackboard;
+  struct Case {
+    uint64_t type;
+    std::string name;
+  } const cases[] = {{3, "compound_v2"}, {4, "compound_v3"}, {5, "compound_numbers"},
+                     {6, "cleaner"},     {7, "guesser"},     {8, "endings"},
+                     {9, "tag"},         {10, "icu"}};
+  for (const Case& c : cases) {
+    core::MorphDataDescriptor descriptor = main_[0];
+    descriptor.type = c.type;
+    descriptor.guesser_fst = main_[0].fst;
+    EXPECT_EQ(message_of([&] { core::MorphData::create(descriptor, &blackboard); }),
+              "The lookup type '" + c.name + "' (" + std::to_string(c.type) +
+                  ") is not available yet.");
+  }
+  core::MorphDataDescriptor guesser = main_[0];
+  guesser.type = core::kLookupGuesser;
+  EXPECT_EQ(message_of([&] { core::MorphData::create(guesser, &blackboard); }),
+            "Missing 'guesser' morph file in the language config file");
+}
+
+TEST(LowercaseConverter, IsNewOnEveryCall) {
+  auto first = afst::get_lowercase_converter();
+  EXPECT_NE(first, afst::get_lowercase_converter());
+  EXPECT_EQ((*first)("Ωmega LONDON"), "ωmega london");
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
