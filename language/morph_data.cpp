@@ -3,6 +3,9 @@
 #include <sstream>
 
 #include "base/exception.h"
+#include "core-afst/cleaner_lookup.h"
+#include "core-afst/endings_lookup.h"
+#include "core-afst/icu_lookup.h"
 #include "core-afst/lookup_interface.h"
 #include "core-afst/word_lookup.h"
 #include "language/lookup_type.h"
@@ -33,6 +36,14 @@ std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
     case kLookupPlain:
       return std::make_shared<afst::WordLookup>(descriptor.fst,
                                                 descriptor.converter);
+    case kLookupCleaner:
+      return std::make_shared<afst::CleanerLookup>(descriptor.fst,
+                                                   descriptor.converter);
+    case kLookupEndings:
+      return std::make_shared<afst::EndingsLookup>(descriptor.fst,
+                                                   descriptor.converter);
+    case kLookupIcu:
+      return std::make_shared<afst::ICULookup>(descriptor.converter);
     case kLookupGuesser:
       if (!descriptor.guesser_fst) {
         std::ostringstream message;

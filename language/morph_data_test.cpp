@@ -14,6 +14,7 @@
 #include "base/options.h"
 #include "core-afst/lookup_interface.h"
 #include "engine/engine.h"
+#include "language/language_module.h"
 #include "language/lookup_descriptor.h"
 #include "language/lookup_proxy.h"
 #include "language/lookup_type.h"
@@ -232,8 +233,7 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
     uint64_t type;
     std::string name;
   } const cases[] = {{3, "compound_v2"}, {4, "compound_v3"}, {5, "compound_numbers"},
-                     {6, "cleaner"},     {7, "guesser"},     {8, "endings"},
-                     {9, "tag"},         {10, "icu"}};
+                     {7, "guesser"},     {9, "tag"}};
   for (const Case& c : cases) {
     core::MorphDataDescriptor descriptor = main_[0];
     descriptor.type = c.type;
@@ -246,6 +246,51 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
   guesser.type = core::kLookupGuesser;
   EXPECT_EQ(message_of([&] { core::MorphData::create(guesser, &blackboard); }),
             "Missing 'guesser' morph file in the language config file");
+}
+
+// The test language's own main chain, as its configuration gives it: the
+// plain lookups first, then the lookups that answer what no lexicon holds
+// as written.
+TEST(TestLanguageMainChain, EachLookupAnswersWhatTheOnesBeforeItLeave) {
+  Engine engine(convert_string_to_api_options(
+      json{{"root_path", kTestLanguage.parent_path().string()},
+           {"morvik", kTestLanguage.string()}}
+          .dump()));
+  auto module = engine.get_language_module("english");
+  ASSERT_NE(module, nullptr);
+  const core::MorphDataDescriptors& descriptors = module->module_data->lookup_descriptors;
+  Blackboard blackboard;
+  core::LookupChain chain = create_lookup_chain_from_descriptors(descriptors, &blackboard);
+
+  struct Case {
+    std::string word;
+    Answer answer;
+  } const cases[] = {
+      {"runs", {"run+Nn-Pl", "run+V-Pres-3-Sg"}},
+      {"Paris", {"Paris+Prop-Std+proper"}},
+      // Stretched words, in their cleaned forms.
+      {"helllo", {"hello+Interj+cleanup"}},
+      {"HELLLLO", {"hello+Interj+cleanup"}},
+      {"goooood", {"good+Adj+cleanup"}},
+      // Long capitalised words, by their endings.
+      {"Flurbification", {"#$Flurbification#Flurbifica+Prop#tion+Nn-Sg+reverse"}},
+      {"Zorblations", {"#$Zorblation#Zorbla+Prop#tion+Nn-Pl+reverse"}},
+      // Whatever is left, by character classes.
+      {"Xyzzy", {"Xyzzy+Prop-Std"}},
+      {"42", {"42+Num-Std"}},
+      {"3.14", {"3.14+Punct"}},
+      {"€", {"€+Nn-Sym+currency"}},
+      {"(", {"(+Punct-Open"}},
+      {"»", {"»+Punct-Close"}},
+      {"#", {"\\#+Punct"}},
+      // Nothing answers.
+      {"xyzzy", {}},
+      {"flurbification", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(core::lookup_chain(chain, c.word), c.answer) << c.word;
+    EXPECT_EQ(core::lookup_chain_no_cache(chain, c.word), c.answer) << c.word;
+  }
 }
 
 TEST(LowercaseConverter, IsNewOnEveryCall) {
