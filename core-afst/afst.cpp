@@ -1,9 +1,9 @@
 #include "core-afst/afst.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
-#include <fst/expanded-fst.h>
 #include <utf8.h>
 
 namespace zel {
@@ -75,16 +75,46 @@ AFst::AFst(std::shared_ptr<Transducer> transducer) : transducer_(std::move(trans
   }
 
   start_ = transducer_->Start();
-  arc_offsets_.reserve(states + 1);
-  arcs_.reserve(fst::CountArcs(*transducer_));
-  for (int state = 0; state < states; ++state) {
-    arc_offsets_.push_back(static_cast<uint32_t>(arcs_.size()));
+  if (start_ == fst::kNoStateId) return;
+
+  // Depth-first order from the start state; a state's first target comes
+  // right after it.
+  std::vector<int> order;
+  std::vector<bool> seen(states, false);
+  std::vector<int> pending{start_};
+  seen[start_] = true;
+  while (!pending.empty()) {
+    const int state = pending.back();
+    pending.pop_back();
+    order.push_back(state);
+    const std::size_t mark = pending.size();
+    for (fst::ArcIterator<Transducer> it(*transducer_, state); !it.Done(); it.Next()) {
+      const int target = it.Value().nextstate;
+      if (!seen[target]) {
+        seen[target] = true;
+        pending.push_back(target);
+      }
+    }
+    std::reverse(pending.begin() + mark, pending.end());
+  }
+
+  std::vector<ArcSpan> spans(states);
+  uint32_t offset = 0;
+  for (int state : order) {
+    const auto count = static_cast<uint32_t>(transducer_->NumArcs(state));
+    spans[state] = ArcSpan{offset, offset + count};
+    offset += count;
+  }
+  start_arcs_ = spans[start_];
+  arcs_.reserve(offset);
+  for (int state : order) {
     for (fst::ArcIterator<Transducer> it(*transducer_, state); !it.Done(); it.Next()) {
       const fst::StdArc& arc = it.Value();
       LookupArc entry{};
       entry.input = arc.ilabel;
       entry.output = arc.olabel;
       entry.target = arc.nextstate;
+      entry.target_arcs = spans[arc.nextstate];
       if (arc.ilabel >= 0 && static_cast<std::size_t>(arc.ilabel) < input_labels_.size()) {
         entry.first = input_labels_[arc.ilabel].first;
         entry.input_flags = input_labels_[arc.ilabel].flags;
@@ -98,7 +128,6 @@ AFst::AFst(std::shared_ptr<Transducer> transducer) : transducer_(std::move(trans
       arcs_.push_back(entry);
     }
   }
-  arc_offsets_.push_back(static_cast<uint32_t>(arcs_.size()));
 }
 
 }  // namespace afst

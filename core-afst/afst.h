@@ -51,10 +51,18 @@ struct InputLabel {
   static InputLabel classify(const std::string& text);
 };
 
-// One arc as the lookup walks read it: the arcs of all states in one array,
-// state after state, each state's arcs in their stored order, with the input
-// label's class and the target's finality at hand, so that trying an arc
-// touches nothing else.
+// A state's arcs in a network's arc array: [begin, end).
+struct ArcSpan {
+  uint32_t begin = 0;
+  uint32_t end = 0;
+};
+
+// One arc as the lookup walks read it. The arcs of all states reachable from
+// the start state lie in one array, each state's arcs together and in their
+// stored order, with the input label's class, the target's finality and the
+// place of the target's arcs at hand, so that trying an arc and entering its
+// target touch nothing else. The states are laid out depth first from the
+// start state, so that the states of one path lie close together.
 struct LookupArc {
   enum Flag : uint8_t {
     kTargetFinal = 1 << 0,
@@ -67,6 +75,7 @@ struct LookupArc {
   int32_t input;         // label ids and target state as in the transducer
   int32_t output;
   int32_t target;
+  ArcSpan target_arcs;   // the target's arcs
 };
 
 // What an output label adds to a result (see lookup_matcher.h).
@@ -108,10 +117,11 @@ class AFst {
   const std::vector<InputLabel>& input_labels() const { return input_labels_; }
   const std::vector<OutputLabel>& output_labels() const { return output_labels_; }
 
-  // The arcs of `state` as the walks read them, [first, last).
-  const LookupArc* arcs_begin(int state) const { return arcs_.data() + arc_offsets_[state]; }
-  const LookupArc* arcs_end(int state) const { return arcs_.data() + arc_offsets_[state + 1]; }
+  // The start state (fst::kNoStateId when there is none), its arcs in the
+  // arc array, and the array.
   int start() const { return start_; }
+  ArcSpan start_arcs() const { return start_arcs_; }
+  const std::vector<LookupArc>& arcs() const { return arcs_; }
 
   // Seconds since the epoch of the file the transducer was read from, for
   // callers that reload changed files; -1 when unknown. The network itself
@@ -126,7 +136,7 @@ class AFst {
   std::vector<InputLabel> input_labels_;
   std::vector<OutputLabel> output_labels_;
   int start_;
-  std::vector<uint32_t> arc_offsets_;  // one per state, and the end
+  ArcSpan start_arcs_;
   std::vector<LookupArc> arcs_;
 };
 

@@ -378,11 +378,11 @@ void walk(const AFst& network, const Labels& labels, const Input& input,
   using Position = typename Input::Position;
   stack.clear();
   if (network.start() == fst::kNoStateId) return;
-  auto push = [&](int state, Position at, int64_t output) {
-    stack.push_back({state, ArcCursor{network.arcs_begin(state), network.arcs_end(state)}, at,
-                     output});
+  const LookupArc* arcs = network.arcs().data();
+  auto push = [&](int state, ArcSpan span, Position at, int64_t output) {
+    stack.push_back({state, ArcCursor{arcs + span.begin, arcs + span.end}, at, output});
   };
-  push(network.start(), input.begin(), kNoOutput);
+  push(network.start(), network.start_arcs(), input.begin(), kNoOutput);
 
   // The character at the top entry's position, decoded once per position.
   bool decoded = false;
@@ -417,7 +417,7 @@ void walk(const AFst& network, const Labels& labels, const Input& input,
       if (final && EndPolicy::allows(input, at)) {
         if (!record(at, arc.output)) break;
       }
-      push(arc.target, at, arc.output);
+      push(arc.target, arc.target_arcs, at, arc.output);
       continue;
     }
 
@@ -444,7 +444,7 @@ void walk(const AFst& network, const Labels& labels, const Input& input,
         if (final && EndPolicy::allows(input, next)) {
           if (!record(next, arc.output)) break;
         }
-        push(arc.target, next, arc.output);
+        push(arc.target, arc.target_arcs, next, arc.output);
         continue;
       }
     }
@@ -452,10 +452,10 @@ void walk(const AFst& network, const Labels& labels, const Input& input,
     if (label.flags & InputLabel::kControl) {
       labels.check_output(arc);
       if (!final) {
-        push(arc.target, at, arc.output);
+        push(arc.target, arc.target_arcs, at, arc.output);
       } else if ((label.flags & InputLabel::kEndControl) && EndPolicy::allows(input, at)) {
         if (!record(at, arc.output)) break;
-        if (Rules::kPushAfterEndControl) push(arc.target, at, arc.output);
+        if (Rules::kPushAfterEndControl) push(arc.target, arc.target_arcs, at, arc.output);
       }
     }
   }

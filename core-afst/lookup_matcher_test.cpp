@@ -56,18 +56,22 @@ TEST(AFstTest, ListsAndFinalBits) {
   EXPECT_EQ(network->file_time, -1);
 
   // The arc array: each state's arcs in stored order, with their labels'
-  // classes and the targets' finality.
-  ASSERT_EQ(network->arcs_end(0) - network->arcs_begin(0), 1);
-  const LookupArc& a = *network->arcs_begin(0);
+  // classes, the targets' finality and the place of the targets' arcs.
+  const auto& arcs = network->arcs();
+  ASSERT_EQ(arcs.size(), 2u);
+  const ArcSpan start = network->start_arcs();
+  ASSERT_EQ(start.end - start.begin, 1u);
+  const LookupArc& a = arcs[start.begin];
   EXPECT_EQ(a.first, uint32_t('a'));
   EXPECT_EQ(a.input, 1);
   EXPECT_EQ(a.output, 1);
   EXPECT_FALSE(a.flags & LookupArc::kTargetFinal);
-  const LookupArc& b = *network->arcs_begin(a.target);
+  ASSERT_EQ(a.target_arcs.end - a.target_arcs.begin, 1u);
+  const LookupArc& b = arcs[a.target_arcs.begin];
   EXPECT_EQ(b.first, uint32_t('b'));
   EXPECT_EQ(b.target, end);
   EXPECT_TRUE(b.flags & LookupArc::kTargetFinal);
-  EXPECT_EQ(network->arcs_begin(end), network->arcs_end(end));
+  EXPECT_EQ(b.target_arcs.begin, b.target_arcs.end);
 
   // The lists are copies: a later change of the tables is not seen.
   network->transducer()->MutableInputSymbols()->AddSymbol("c");

@@ -282,6 +282,22 @@ bool foreach_rule(std::shared_ptr<sqlite3> db, RecordFunction function, std::str
   }
 }
 
+void store_fsm(std::shared_ptr<Builder> builder, std::shared_ptr<sqlite3> db,
+               const std::string& uri, const std::string& attributes) {
+  if (!builder) throw std::invalid_argument("no builder to store");
+  std::ostringstream out;
+  builder->write(out);
+  const std::string bytes = out.str();
+  store_binary_data(db.get(), uri, attributes, bytes.data(), bytes.size());
+}
+
+void store_fsm(std::shared_ptr<Builder> builder, std::shared_ptr<sqlite3> db,
+               const std::string& uri, const AttributeList& attributes) {
+  std::ostringstream text;
+  text << attributes;
+  store_fsm(std::move(builder), std::move(db), uri, text.str());
+}
+
 void store_fsm(const Transducer& transducer, std::shared_ptr<sqlite3> db, const std::string& uri,
                const std::string& attributes) {
   std::ostringstream out;

@@ -46,6 +46,9 @@
 #include <fst/vector-fst.h>
 #include <sqlite3.h>
 
+#include "base/attribute_string.h"
+#include "core-afst/builder.h"
+
 namespace zel {
 namespace afst {
 namespace serialization {
@@ -152,6 +155,16 @@ BinaryData get_binary_data(sqlite3* db, const std::string& name);
 bool foreach_rule(std::shared_ptr<sqlite3> db, RecordFunction function, std::string pattern);
 
 // --- Transducers ----------------------------------------------------------
+
+// Stores the builder's network optimised (the builder's write to a stream),
+// in the library's binary form with both symbol tables. Raises as
+// store_binary_data, and "Could not save to stream." when the builder cannot
+// write.
+void store_fsm(std::shared_ptr<Builder> builder, std::shared_ptr<sqlite3> db,
+               const std::string& uri, const std::string& attributes);
+// The same with the attributes as a list, stored as its attribute string.
+void store_fsm(std::shared_ptr<Builder> builder, std::shared_ptr<sqlite3> db,
+               const std::string& uri, const AttributeList& attributes);
 
 // Stores the transducer in the library's binary form, with its header and
 // both symbol tables. Raises as store_binary_data; a transducer that cannot

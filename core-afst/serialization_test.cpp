@@ -18,6 +18,9 @@
 #include <gtest/gtest.h>
 
 #include "base/output_capture_testutil.h"
+#include "core-afst/builder.h"
+#include "core-afst/lexicon_text.h"
+#include "core-afst/word_lookup.h"
 
 namespace zel {
 namespace afst {
@@ -285,6 +288,18 @@ TEST_F(ContainerTest, OpeningErrors) {
   EXPECT_FALSE(fs::exists(path("missing.dom")));
 }
 
+TEST_F(ContainerTest, SharedConnections) {
+  {
+    auto db = open_shared_db(path("shared.dom"));
+    ASSERT_TRUE(create_cbf_table(db.get()));
+    store(db.get(), "a", "", "one");
+  }
+  auto db = open_shared_db_read(std::string(path("shared.dom")));
+  EXPECT_EQ(data_of(db.get(), "a"), "one");
+  store(db.get(), "b", "", "two");  // read-write, only not created
+  EXPECT_EQ(data_of(db.get(), "b"), "two");
+}
+
 TEST_F(ContainerTest, ReadOnlyConnectionReadsButDoesNotStore) {
   {
     auto db = open_db("r.dom");
@@ -401,6 +416,66 @@ TEST_F(ContainerTest, TransducerRoundTrip) {
   // Exact names here too.
   EXPECT_EQ(get_fsm(db, "rule%"), nullptr);
   EXPECT_EQ(get_fsm(db, "RULE_1"), nullptr);
+}
+
+// A lexicon stored and read back answers as the one stored.
+TEST_F(ContainerTest, StoredLexiconAnswersTheSameLookups) {
+  std::istringstream entries(
+      "Haus:Haus[+Nn-Sg][+Neut]\n"
+      "Haus:Haus[+Nn-Pl][+Neut]\n"
+      "Häuser:Haus[+Nn-Pl][+Neut]\n"
+      "new york:NewYork[+City]\n"
+      "new york city:NewYorkCity[+City]\n");
+  const auto stored = build_lexicon(entries, "test");
+  auto db = open_db();
+  store_fsm(*stored, db, "entities_literal", "");
+  db.reset();
+
+  auto reader = open_file_read(path("test.dom"));
+  auto read = get_fsm(reader, "entities_literal");
+  ASSERT_NE(read, nullptr);
+  WordLookup before(stored, nullptr);
+  WordLookup after(read, nullptr);
+  for (const std::string word : {"Haus", "Häuser", "Hau", "new york", "Paris"}) {
+    SCOPED_TRACE(word);
+    EXPECT_EQ(after.up(word), before.up(word));
+  }
+  EXPECT_THAT(after.up("Haus"), ElementsAre("Haus+Nn-Pl+Neut", "Haus+Nn-Sg+Neut"));
+  const std::string text = "new york city hall";
+  const auto end = text.data() + text.size();
+  EXPECT_EQ(after.up(text.data(), end, WordLookup::end_on_space()),
+            before.up(text.data(), end, WordLookup::end_on_space()));
+  EXPECT_EQ(after.up(text.data(), end, WordLookup::end_on_space()).size(), 2u);
+}
+
+TEST_F(ContainerTest, BuilderNetworksAreStoredOptimised) {
+  auto builder = std::make_shared<Builder>();
+  for (const std::string word : {"ab", "ac"}) {
+    builder->open_rule();
+    for (char c : word) builder->pushArc(std::string(1, c));
+    builder->pushArc("eps", "+X");
+    builder->close_rule();
+  }
+  builder->applyUnion(0);
+  auto db = open_db();
+  store_fsm(builder, db, "rule_1", AttributeList{{"kind", "rule"}, {"id", "1"}});
+  store_fsm(builder, db, "rule_2", AttributeList{});
+  store_fsm(builder, db, "rule_3", "plain=text");
+
+  EXPECT_EQ(get_binary_data(db.get(), "rule_1").first, "kind=rule;id=1");
+  EXPECT_EQ(get_binary_data(db.get(), "rule_2").first, "");
+  const auto record = get_fsm_attr(db, "rule_3");
+  EXPECT_EQ(record.first, "plain=text");
+  ASSERT_NE(record.second, nullptr);
+  WordLookup lookup(record.second, nullptr);
+  EXPECT_THAT(lookup.up("ab"), ElementsAre("ab+X"));
+  EXPECT_THAT(lookup.up("ac"), ElementsAre("ac+X"));
+  // Determinised: one arc leaves the start state.
+  EXPECT_EQ(record.second->NumArcs(record.second->Start()), 1u);
+
+  EXPECT_EQ(exception_text([&] { store_fsm(builder, nullptr, "rule_4", ""); }),
+            "database not loaded");
+  EXPECT_THROW(store_fsm(std::shared_ptr<Builder>(), db, "rule_5", ""), std::invalid_argument);
 }
 
 TEST_F(ContainerTest, RecordsThatAreNoTransducer) {
