@@ -18,6 +18,7 @@
 #include "engine/engine.h"
 #include "language/language_module.h"
 #include "language/lookup_descriptor.h"
+#include "language/lookup_type.h"
 #include "language/runtime_log_testutil.h"
 #include "language/scratch_folder_testutil.h"
 #include "language/token_map.h"
@@ -102,7 +103,11 @@ TEST(LanguageLoader, LoadsTheTestLanguage) {
   EXPECT_EQ(data.postagger, nullptr);
 
   ASSERT_EQ(data.lookup_descriptors.size(), 6u);
-  ASSERT_EQ(data.guesser_descriptors.size(), 1u);
+  ASSERT_EQ(data.guesser_descriptors.size(), 2u);
+  EXPECT_EQ(data.guesser_descriptors[1].type, core::kLookupGuesser);
+  EXPECT_EQ(data.guesser_descriptors[1].guesser_file,
+            (kTestLanguage / "english-guesser.fst").string());
+  EXPECT_NE(data.guesser_descriptors[1].guesser_fst, nullptr);
   ASSERT_EQ(data.named_descriptors.size(), 2u);
   EXPECT_EQ(data.named_descriptors.begin()->first, "abbrev");
   EXPECT_EQ(data.lookup_descriptors[1].properties, "+proper");

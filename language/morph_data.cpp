@@ -5,6 +5,7 @@
 #include "base/exception.h"
 #include "core-afst/cleaner_lookup.h"
 #include "core-afst/endings_lookup.h"
+#include "core-afst/guesser_lookup.h"
 #include "core-afst/icu_lookup.h"
 #include "core-afst/lookup_interface.h"
 #include "core-afst/word_lookup.h"
@@ -50,7 +51,8 @@ std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
         message << kMissingGuesser;
         throw Exception(message);
       }
-      break;
+      return std::make_shared<afst::GuesserLookup>(
+          descriptor.guesser_fst, descriptor.fst, descriptor.converter);
     default:
       break;
   }

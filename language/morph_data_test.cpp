@@ -233,11 +233,10 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
     uint64_t type;
     std::string name;
   } const cases[] = {{3, "compound_v2"}, {4, "compound_v3"}, {5, "compound_numbers"},
-                     {7, "guesser"},     {9, "tag"}};
+                     {9, "tag"}};
   for (const Case& c : cases) {
     core::MorphDataDescriptor descriptor = main_[0];
     descriptor.type = c.type;
-    descriptor.guesser_fst = main_[0].fst;
     EXPECT_EQ(message_of([&] { core::MorphData::create(descriptor, &blackboard); }),
               "The lookup type '" + c.name + "' (" + std::to_string(c.type) +
                   ") is not available yet.");
@@ -290,6 +289,44 @@ TEST(TestLanguageMainChain, EachLookupAnswersWhatTheOnesBeforeItLeave) {
   for (const Case& c : cases) {
     EXPECT_EQ(core::lookup_chain(chain, c.word), c.answer) << c.word;
     EXPECT_EQ(core::lookup_chain_no_cache(chain, c.word), c.answer) << c.word;
+  }
+}
+
+// The test language as the engine loads it: its guesser chain looks an
+// unknown word up in the rare-word lexicon first, then guesses it from its
+// ending.
+TEST(TestLanguageGuesser, UnknownWordsGetGuessedReadings) {
+  Engine engine(convert_string_to_api_options(
+      json{{"root_path", kTestLanguage.string()}, {"morvik", kTestLanguage.string()}}.dump()));
+  std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
+  ASSERT_NE(module, nullptr);
+  const LanguageModuleData& language = *module->module_data;
+  Blackboard blackboard;
+  core::MorphData data;
+  data.lookups = create_lookup_chain_from_descriptors(language.lookup_descriptors, &blackboard);
+  data.guessers =
+      create_lookup_chain_from_descriptors(language.guesser_descriptors, &blackboard);
+  struct Case {
+    std::string word;
+    Answer guess;
+    Answer lookup;  // what the main chain answers
+  } const cases[] = {
+      {"blorfing", {"blorf+V-PrPart+guess+nf"}, {}},
+      {"blorfed", {"blorf+V-Past+guess+nf"}, {}},
+      {"blorfly", {"blorfly+Adv+guess+nf"}, {}},
+      {"blorfness", {"blorfness+Nn-Sg+guess+nf"}, {}},
+      // A misspelt ending is repaired.
+      {"blorfign", {"blorf+V-PrPart+guess+nf"}, {}},
+      // The rare-word lexicon comes first.
+      {"quokka", {"quokka+Nn-Sg+guessed"}, {}},
+      // No ending in reach, or not all lower case: no guess.
+      {"blorf", {}, {}},
+      // The main chain's character classes read it as a capitalised word.
+      {"Blorfing", {}, {"Blorfing+Prop-Std"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(data.lookup(c.word), c.lookup) << c.word;
+    EXPECT_EQ(data.guess(c.word), c.guess) << c.word;
   }
 }
 
