@@ -18,6 +18,21 @@
 extern "C" {
 #endif
 
+/* ---- Errors ----
+ *
+ * The error record that ends the argument list of a function that can fail.
+ * The caller sets `code` to 0 before the call; the function writes the
+ * record only when it fails: `code` tells the kind of failure and `message`
+ * holds its text, NUL-terminated and cut to fit.
+ *
+ * Codes: 1 an error of the library, 2 any other failure, 3 a runtime error,
+ * 4 a logic error, 5 an error whose message is a JSON object text. */
+
+typedef struct zel_exception {
+  int32_t code;
+  char message[1024];
+} zel_exception;
+
 /* ---- Logging ----
  *
  * The library keeps one list of loggers for the process. A logger has an id,

@@ -10,6 +10,7 @@
 #include "base/logging.h"
 #include "base/string_util.h"
 #include "language/language_module.h"
+#include "matcher/plugin_collection.h"
 
 namespace zel {
 namespace kavero {
@@ -34,7 +35,8 @@ void log(std::uint16_t level, Compose&& compose) {
 }  // namespace
 
 Engine::Engine(std::shared_ptr<IOptions> options)
-    : options_(std::move(options)) {
+    : options_(std::move(options)),
+      plugins_(std::make_shared<plugins::PluginCollection>()) {
   wlog::set_environment_logger();
 
   // Finding the folders from the environment or the library's location
@@ -100,11 +102,11 @@ std::string Engine::get_domain_filename(const std::string&) const {
 }
 
 plugins::PluginCollection* Engine::get_plugins() const {
-  not_available("get_plugins");
+  return plugins_.get();
 }
 
 std::shared_ptr<plugins::PluginCollection> Engine::get_plugins_ptr() const {
-  not_available("get_plugins_ptr");
+  return plugins_;
 }
 
 const boost::shared_ptr<plugins::API>& Engine::get_plugin(

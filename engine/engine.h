@@ -9,8 +9,9 @@
 // analyzer and blackboard that uses them and reloaded when their file on disk
 // becomes newer. One mutex guards all caches (see engine_interface.h).
 //
-// Operations of subsystems that are not part of the engine yet (domains,
-// plugins, engine information, language identification, purging) raise
+// The plugin collection is made empty with the engine; operations of
+// subsystems that are not part of the engine yet (domains, plugin loading,
+// engine information, language identification, purging) raise
 // zel::Exception saying that the operation is not available yet.
 
 #ifndef KAVERO_ENGINE_ENGINE_H_
@@ -110,6 +111,8 @@ class Engine : public EngineInterface,
   std::string root_folder_;
   std::vector<std::string> resource_folders_;
   std::shared_ptr<IOptions> options_;
+  // The loaded plugins; empty until the plugin loader fills it.
+  std::shared_ptr<plugins::PluginCollection> plugins_;
   // Configuration path -> the language loaded from it.
   mutable std::map<std::string, std::shared_ptr<LanguageModuleData>>
       language_cache_;

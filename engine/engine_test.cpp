@@ -12,6 +12,7 @@
 #include "base/exception.h"
 #include "base/options.h"
 #include "engine/temp_folder_testutil.h"
+#include "matcher/plugin_collection.h"
 
 namespace zel {
 namespace kavero {
@@ -107,8 +108,6 @@ TEST(Engine, OperationsOfSubsystemsStillToComeSayThatTheyAreNotAvailable) {
   const std::vector<std::pair<std::string, std::function<void()>>> calls = {
       {"get_domains", [&] { api.get_domains("d", true); }},
       {"get_domain_filename", [&] { api.get_domain_filename("d"); }},
-      {"get_plugins", [&] { api.get_plugins(); }},
-      {"get_plugins_ptr", [&] { api.get_plugins_ptr(); }},
       {"get_plugin", [&] { api.get_plugin("p"); }},
       {"release_domains", [&] { api.release_domains(); }},
       {"release_domain", [&] { api.release_domain("d"); }},
@@ -123,6 +122,15 @@ TEST(Engine, OperationsOfSubsystemsStillToComeSayThatTheyAreNotAvailable) {
               "The engine operation '" + name + "' is not available yet.");
     EXPECT_THROW(call(), zel::Exception) << name;
   }
+}
+
+TEST(Engine, StartsWithOneEmptyPluginCollection) {
+  TempFolder temp;
+  Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
+  std::shared_ptr<plugins::PluginCollection> collection = engine.get_plugins_ptr();
+  ASSERT_NE(collection, nullptr);
+  EXPECT_EQ(engine.get_plugins(), collection.get());
+  EXPECT_TRUE(collection->plugins.empty());
 }
 
 TEST(Engine, ReleasingALanguageThatIsNotCachedChangesNothing) {

@@ -11,6 +11,7 @@
 #include <nlohmann/json.hpp>
 
 #include "analysis/blackboard.h"
+#include "api/analyzer_handle.h"
 #include "base/options.h"
 #include "core-afst/lookup_interface.h"
 #include "engine/engine.h"
@@ -38,6 +39,13 @@ std::string message_of(const std::function<void()>& call) {
   return "(no exception)";
 }
 
+// The document the lookups answer through: a blackboard of an analyzer with
+// no engine, language or options. Only its lookup cache is used here.
+struct Document {
+  api::Analyzer analyzer{nullptr, nullptr, nullptr};
+  Blackboard blackboard{&analyzer, nullptr, nullptr, 0};
+};
+
 // A lexicon lookup with fixed answers that counts the questions it gets.
 class CountingLookup : public afst::LookupInterface {
  public:
@@ -56,7 +64,8 @@ class CountingLookup : public afst::LookupInterface {
 };
 
 TEST(LookupProxy, AppendsItsPropertiesAndCachesWhatItFound) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto lexicon = std::make_shared<CountingLookup>(
       std::map<std::string, Answer>{{"runs", {"run+Nn-Pl", "run+V-Pres-3-Sg"}}});
   core::LookupProxy proxy(lexicon, &blackboard);
@@ -95,7 +104,8 @@ TEST(LookupProxy, AppendsItsPropertiesAndCachesWhatItFound) {
 }
 
 TEST(LookupChain, TheFirstLookupThatKnowsTheWordAnswersAlone) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto none = std::make_shared<CountingLookup>(std::map<std::string, Answer>{});
   auto names = std::make_shared<CountingLookup>(
       std::map<std::string, Answer>{{"Paris", {"Paris+Prop-Std"}}});
@@ -175,7 +185,8 @@ TEST_F(TestLanguageChains, AnswerInChainOrder) {
   const std::vector<std::vector<int>> orders = {{0, 1, 2, 3}, {3, 2, 1, 0}, {2, 0, 3, 1}};
   for (const Case& c : cases) {
     for (const std::vector<int>& order : orders) {
-      Blackboard blackboard;
+      Document document;
+      Blackboard& blackboard = document.blackboard;
       auto data = bind(blackboard);
       for (int question : order) {
         switch (question) {
@@ -190,7 +201,8 @@ TEST_F(TestLanguageChains, AnswerInChainOrder) {
 }
 
 TEST_F(TestLanguageChains, NamedChainsKeepTheirOwnAnswers) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto data = bind(blackboard);
   NamedLookupChains named = create_named_lookup_from_descriptors(named_, &blackboard);
   ASSERT_EQ(named.size(), 2u);
@@ -204,14 +216,16 @@ TEST_F(TestLanguageChains, NamedChainsKeepTheirOwnAnswers) {
 }
 
 TEST_F(TestLanguageChains, WithoutTheGuesserNothingIsGuessed) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   auto data = bind(blackboard, false);
   EXPECT_EQ(data->guess("quokka"), Answer{});
   EXPECT_EQ(data->guess("Smith"), Answer{});
 }
 
 TEST_F(TestLanguageChains, ShortChains) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::MorphData empty;
   for (const char* word : {"runs", "Paris", ""}) {
     EXPECT_EQ(empty.first(word), Answer{});
@@ -228,7 +242,8 @@ TEST_F(TestLanguageChains, ShortChains) {
 }
 
 TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   struct Case {
     uint64_t type;
     std::string name;
@@ -301,7 +316,8 @@ TEST(TestLanguageGuesser, UnknownWordsGetGuessedReadings) {
   std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
   ASSERT_NE(module, nullptr);
   const LanguageModuleData& language = *module->module_data;
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::MorphData data;
   data.lookups = create_lookup_chain_from_descriptors(language.lookup_descriptors, &blackboard);
   data.guessers =

@@ -1,0 +1,124 @@
+// One language with its options: the object behind an analyzer handle of the
+// C interface.
+//
+// An analyzer carries the analyzer options, the engine, the language
+// module, the long-term instance store, the debug flags and the plugin
+// settings; it holds nothing per document and never changes after it is
+// made. The blackboards of its documents read its options, debug flags and
+// plugin setting. It must be owned by a shared pointer: documents take their
+// share of it through its weak self-reference (kavero::get_analyzer).
+//
+// Analyzer options read here:
+//   "dbg"            comma-separated debug flags (below); none by default
+//   "allow_plugins"  plugin document hooks and triggers run only when true
+//                    (default true)
+//   "resolve_formated_attribute_function", "set_document_date_function",
+//   "resolve_date_function"
+//                    the plugin functions of formatted attributes and of the
+//                    two date rule functions (defaults under the "::python::
+//                    kavero.plugin" module, see analyzer.cpp)
+//   "instance_module" the plugin module of the long-term instance store
+//   "guesser"        read by the blackboards when they bind the language
+//
+// Debug flags: "print_annotations", "insertion", "overlap", "rule_info",
+// "rule_info_short" (which implies "rule_info" in the blackboard's flags),
+// "streams", "stream_lookup".
+
+#ifndef KAVERO_ANALYSIS_ANALYZER_H_
+#define KAVERO_ANALYSIS_ANALYZER_H_
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "api/handle_interfaces.h"
+#include "base/options.h"
+
+namespace zel {
+namespace kavero {
+
+class EngineInterface;
+class LanguageModule;
+
+namespace instances {
+class IStore;
+}  // namespace instances
+
+class Analyzer : public std::enable_shared_from_this<Analyzer>,
+                 public api::AnalyzerInterface {
+ public:
+  // Reads the options as listed above and logs them at debug level
+  // ("[Language] Options: [" + their JSON text + "]"). A null option set
+  // counts as an empty one; the engine and the language module may be null
+  // (an analyzer without a language analyses no text). Raises what making
+  // the long-term instance store raises.
+  Analyzer(std::shared_ptr<EngineInterface> engine,
+           std::shared_ptr<LanguageModule> language_module,
+           std::shared_ptr<IOptions> options);
+  ~Analyzer() override;
+
+  Analyzer(const Analyzer&) = delete;
+  Analyzer& operator=(const Analyzer&) = delete;
+
+  // The analyzer option's text; empty when absent. Errors of the option set
+  // (a value that is not a text) propagate.
+  std::string option(const char* name) const;
+  std::string option(const std::string& name) const;
+  // The same with a default for an absent option.
+  std::string option(const char* name, const std::string& default_value) const;
+  std::string option(const std::string& name,
+                     const std::string& default_value) const;
+
+  // The path of the language's configuration file; empty without a
+  // language.
+  const std::string& filename() const;
+
+  const std::shared_ptr<IOptions>& options() const { return analyzer_options_; }
+  const std::shared_ptr<EngineInterface>& engine() const { return engine_; }
+  const std::shared_ptr<LanguageModule>& language_module() const {
+    return language_module_;
+  }
+  // May be empty.
+  const std::shared_ptr<instances::IStore>& long_term_store() const {
+    return long_term_store_;
+  }
+  const std::set<std::string>& dbg_flags() const { return dbg_flags_; }
+  bool allow_plugins() const { return allow_plugins_; }
+  const std::string& resolve_formated_attribute_function() const {
+    return resolve_formated_attribute_function_;
+  }
+  const std::string& set_document_date_function() const {
+    return set_document_date_function_;
+  }
+  const std::string& resolve_date_function() const {
+    return resolve_date_function_;
+  }
+
+ private:
+  std::shared_ptr<IOptions> analyzer_options_;
+  std::shared_ptr<EngineInterface> engine_;
+  std::shared_ptr<LanguageModule> language_module_;
+  std::shared_ptr<instances::IStore> long_term_store_;
+  std::set<std::string> dbg_flags_;
+  std::string resolve_formated_attribute_function_;
+  std::string set_document_date_function_;
+  std::string resolve_date_function_;
+  bool allow_plugins_;
+};
+
+// Answers whether a debug flag of an analyzer is on: whether the name is
+// one of its "dbg" flags, as written (the implication of "rule_info" by
+// "rule_info_short" is the blackboard's). False without an analyzer.
+class dbg_options_wrapper {
+ public:
+  explicit dbg_options_wrapper(const Analyzer* analyzer);
+  bool operator[](const std::string& flag) const;
+
+ private:
+  const Analyzer* analyzer_;
+};
+
+}  // namespace kavero
+}  // namespace zel
+
+#endif  // KAVERO_ANALYSIS_ANALYZER_H_

@@ -1,0 +1,10 @@
+#include "api/handle_interfaces.h"
+
+namespace zel {
+namespace api {
+
+AnalyzerInterface::~AnalyzerInterface() = default;
+BlackboardInterface::~BlackboardInterface() = default;
+
+}  // namespace api
+}  // namespace zel
