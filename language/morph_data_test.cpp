@@ -273,7 +273,8 @@ TEST(TestLanguageMainChain, EachLookupAnswersWhatTheOnesBeforeItLeave) {
   auto module = engine.get_language_module("english");
   ASSERT_NE(module, nullptr);
   const core::MorphDataDescriptors& descriptors = module->module_data->lookup_descriptors;
-  Blackboard blackboard;
+  Document document;
+  Blackboard& blackboard = document.blackboard;
   core::LookupChain chain = create_lookup_chain_from_descriptors(descriptors, &blackboard);
 
   struct Case {
