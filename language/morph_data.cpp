@@ -9,6 +9,7 @@
 #include "core-afst/guesser_lookup.h"
 #include "core-afst/icu_lookup.h"
 #include "core-afst/lookup_interface.h"
+#include "core-afst/tag_lookup.h"
 #include "core-afst/word_lookup.h"
 #include "language/lookup_type.h"
 
@@ -60,6 +61,9 @@ std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
     case kLookupEndings:
       return std::make_shared<afst::EndingsLookup>(descriptor.fst,
                                                    descriptor.converter);
+    case kLookupTag:
+      return std::make_shared<afst::TagLookup>(descriptor.fst,
+                                               descriptor.converter);
     case kLookupIcu:
       return std::make_shared<afst::ICULookup>(descriptor.converter);
     case kLookupGuesser:

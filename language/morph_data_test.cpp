@@ -247,7 +247,7 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
   struct Case {
     uint64_t type;
     std::string name;
-  } const cases[] = {{9, "tag"}};
+  } const cases[] = {{2, "compound"}};
   for (const Case& c : cases) {
     core::MorphDataDescriptor descriptor = main_[0];
     descriptor.type = c.type;
@@ -296,7 +296,7 @@ TEST(TestLanguage, ItsChainAnalysesCompounds) {
   std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
   ASSERT_NE(module, nullptr);
   const core::MorphDataDescriptors& descriptors = module->module_data->lookup_descriptors;
-  ASSERT_EQ(descriptors.size(), 7u);
+  ASSERT_EQ(descriptors.size(), 8u);
   EXPECT_EQ(descriptors[3].type, core::kLookupCompoundV3);
 
   Document document;
@@ -329,16 +329,17 @@ TEST(TestLanguage, ItsChainAnalysesCompounds) {
 
 // The rest of the test language's main chain: after the plain and compound
 // lookups, the lookups that answer what no lexicon holds as written.
-TEST(TestLanguage, ItsChainReadsStretchedWordsEndingsAndCharacterClasses) {
+TEST(TestLanguage, ItsChainReadsTagsStretchedWordsEndingsAndCharacterClasses) {
   Engine engine(convert_string_to_api_options(
       json{{"root_path", kTestLanguage.string()}, {"morvik", kTestLanguage.string()}}.dump()));
   std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
   ASSERT_NE(module, nullptr);
   const core::MorphDataDescriptors& descriptors = module->module_data->lookup_descriptors;
-  ASSERT_EQ(descriptors.size(), 7u);
-  EXPECT_EQ(descriptors[4].type, core::kLookupCleaner);
-  EXPECT_EQ(descriptors[5].type, core::kLookupEndings);
-  EXPECT_EQ(descriptors[6].type, core::kLookupIcu);
+  ASSERT_EQ(descriptors.size(), 8u);
+  EXPECT_EQ(descriptors[4].type, core::kLookupTag);
+  EXPECT_EQ(descriptors[5].type, core::kLookupCleaner);
+  EXPECT_EQ(descriptors[6].type, core::kLookupEndings);
+  EXPECT_EQ(descriptors[7].type, core::kLookupIcu);
 
   Document document;
   Blackboard& blackboard = document.blackboard;
@@ -349,6 +350,12 @@ TEST(TestLanguage, ItsChainReadsStretchedWordsEndingsAndCharacterClasses) {
   } const cases[] = {
       {"runs", {"run+Nn-Pl", "run+V-Pres-3-Sg"}},
       {"Paris", {"Paris+Prop-Std+proper"}},
+      // Hashtags and mentions, split into words.
+      {"#BadCat", {"#+hash-tag#bad+Adj#cat+Nn-Sg"}},
+      {"#badcat", {"#+hash-tag#bad+Adj#cat+Nn-Sg"}},
+      {"@GoodCat", {"#+add-tag#good+Adj#cat+Nn-Sg"}},
+      {"#CAT_Day10", {"#+hash-tag#cat+Nn-Sg#day+Nn-Sg#10+Num-Std"}},
+      {"#Top_Quux", {"#+hash-tag#Top+Nn-Std+TLNF#Quux+Nn-Std+TLNF"}},
       // Stretched words, in their cleaned forms.
       {"helllo", {"hello+Interj+cleanup"}},
       {"HELLLLO", {"hello+Interj+cleanup"}},
@@ -364,6 +371,7 @@ TEST(TestLanguage, ItsChainReadsStretchedWordsEndingsAndCharacterClasses) {
       {"(", {"(+Punct-Open"}},
       {"»", {"»+Punct-Close"}},
       {"#", {"\\#+Punct"}},
+      {"#xyzzy", {"\\#xyzzy+Punct"}},  // a hashtag that does not split
       // Nothing answers.
       {"xyzzy", {}},
       {"flurbification", {}},
