@@ -265,6 +265,30 @@ TEST_F(Insertion, TheInsertionTraceNamesEveryDecision) {
   EXPECT_EQ(output, "add concept:City:3:5 [t2]\n - ignore:City\n");
 }
 
+TEST_F(Insertion, AMatchThatTakesInAnEndAnnotationClosesThere) {
+  // Matches may run over the end annotations of the concepts they contain:
+  // the concept then joins the end annotation before the annotation after
+  // the match, whether that is a token or a concept.
+  load("t1 t2 [Name t3] t4 [City t5] t6");
+  Token* t2 = find_token(*document.sentences, "t2");
+  Token* t4 = find_token(*document.sentences, "t4");
+  Concept* city = find_concept(*document.sentences, "City");
+  ASSERT_EQ(t4->prev->kind, kEndAnnotationKind);
+  EXPECT_NE((*blackboard->collector)(t2, t4, "Person", "", nullptr, "r"), nullptr);
+  EXPECT_NE((*blackboard->collector)(t4, city, "Place", "", nullptr, "r"), nullptr);
+  EXPECT_EQ(testing::list_faults(*document.sentences), "");
+  EXPECT_EQ(dump(*document.sentences),
+            "[Sentence t1 [Person t2 [Name t3 ]Name,Person [Place t4 ]Place "
+            "[City t5 ]City t6 ]Sentence $");
+  // A match that begins at an end annotation begins at what follows it.
+  Token* t3 = find_token(*document.sentences, "t3");
+  EXPECT_NE((*blackboard->collector)(t3->next, city, "Tail", "", nullptr, "r"),
+            nullptr);
+  EXPECT_EQ(dump(*document.sentences),
+            "[Sentence t1 [Person t2 [Name t3 ]Name,Person [Tail [Place t4 "
+            "]Tail,Place [City t5 ]City t6 ]Sentence $");
+}
+
 TEST_F(Insertion, ASecondSentenceIsFoundByTheMatchOffset) {
   load("a1 a2\nb1 b2 b3");
   EXPECT_NE(add("City", "b2", "b3"), nullptr);

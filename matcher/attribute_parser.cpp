@@ -60,7 +60,8 @@ struct attribute_parser : qi::grammar<It, Pairs()> {
     value = quoted[_val = phx::bind(&text_value, _1)] |
             raw[_val = phx::bind(&text_value, _1)] |
             ((lit('f') >> &lit('"')) >
-             (raw_format | quoted_format))[_val = phx::bind(&format_value, _1)] |
+             (qi::hold[raw_format] | quoted_format))[_val = phx::bind(
+                &format_value, _1)] |
             bare[_val = phx::bind(&text_value, _1)];
     key = +(char_ - '=');
     pair = key >> lit('=') >> value;
@@ -112,7 +113,11 @@ struct attribute_parser_matcher : qi::grammar<It, Pairs(), white_space<It>> {
              lit('"');
     pattern = char_('/') >> +(char_ - '/') >> lit('/');
     raw = tdq >> +(char_ - tdq) >> tdq;
-    value = lexeme[quoted | pattern | raw][_val = phx::bind(&text_value, _1)];
+    // Each form has its own text, so that one that fails half-way leaves
+    // nothing in the next one's.
+    value = lexeme[quoted[_val = phx::bind(&text_value, _1)] |
+                   pattern[_val = phx::bind(&text_value, _1)] |
+                   raw[_val = phx::bind(&text_value, _1)]];
     key = lexeme[+(char_ - '=')];
     pair = key >> lit('=') >> value;
     start = lit('@') >> (pair % ';');
