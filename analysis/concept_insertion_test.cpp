@@ -12,6 +12,7 @@
 #include "api/profiler.h"
 #include "base/output_capture_testutil.h"
 #include "domain/domain_facade.h"
+#include "matcher/memento_store.h"
 
 namespace zel {
 namespace kavero {
@@ -287,6 +288,25 @@ TEST_F(Insertion, AMatchThatTakesInAnEndAnnotationClosesThere) {
   EXPECT_EQ(dump(*document.sentences),
             "[Sentence t1 [Person t2 [Name t3 ]Name,Person [Tail [Place t4 "
             "]Tail,Place [City t5 ]City t6 ]Sentence $");
+}
+
+TEST_F(Insertion, AFunctionConceptRunsWhenInsertedAndMovesFirstWhenMatchedAgain) {
+  load();
+  Concept* function = add("kav::set_memento", "t2", "t2", "@topic=sport");
+  ASSERT_NE(blackboard->memento_store, nullptr);
+  EXPECT_TRUE(blackboard->memento_store->has("topic", "sport", 3));
+  add("City", "t2", "t2");
+  EXPECT_EQ(dump(*document.sentences),
+            "[Sentence t1 [City [kav::set_memento t2 ]City,kav::set_memento t3 "
+            "t4 t5 t6 ]Sentence $");
+  Sentence* sentence = testing::sentence_at(*document.sentences, 0);
+  sentence->changed = false;
+  EXPECT_EQ(add("kav::set_memento", "t2", "t2", "@lang=en"), function);
+  EXPECT_TRUE(blackboard->memento_store->has("lang", "en", 3));
+  EXPECT_TRUE(sentence->changed);
+  EXPECT_EQ(dump(*document.sentences),
+            "[Sentence t1 [kav::set_memento [City t2 ]City,kav::set_memento t3 "
+            "t4 t5 t6 ]Sentence $");
 }
 
 TEST_F(Insertion, ASecondSentenceIsFoundByTheMatchOffset) {
