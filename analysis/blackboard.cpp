@@ -150,6 +150,7 @@ void Blackboard::set_languge_module(std::shared_ptr<LanguageModule> module) {
           create_lookup_chain_from_descriptors(data->guesser_descriptors, this);
     }
     morph_data->postagger = data->postagger;
+    morph_data->postagger_rules = data->postagger_rules;
   } else {
     named_lookups.clear();
   }

@@ -29,6 +29,7 @@
 #include "language/language_module.h"
 #include "language/lookup_condition.h"
 #include "language/lookup_descriptor.h"
+#include "language/postagger.h"
 #include "language/resource_file.h"
 #include "language/token_map.h"
 #include "language/tokenizer_cache.h"
@@ -127,14 +128,22 @@ void load_postagger(const fs::path& file, LanguageModuleData& data) {
     });
     std::shared_ptr<fst::StdVectorFst> transducer(
         fst::StdVectorFst::Read(file.string()));
-    if (transducer) data.postagger = std::make_shared<afst::AFst>(transducer);
-  } catch (const std::exception&) {
+    if (!transducer) return;
+    auto network = std::make_shared<afst::AFst>(transducer);
+    // Malformed labels are refused here, once, rather than on every
+    // document that meets them.
+    auto rules = std::make_shared<const disambiguation::Postagger>(network);
+    data.postagger = network;
+    data.postagger_rules = rules;
+  } catch (const std::exception& e) {
     // A transducer without symbol tables is refused by the network as an
-    // invalid argument; it is as unusable as a file the reader refuses.
+    // invalid argument; it is as unusable as a file the reader refuses, or
+    // one whose labels the rules refuse.
     log(wlog::kLevelError, [&](std::ostream& os) {
       os << kLanguageTag << "Cannot load/find pos disambiguator file "
          << file.string();
     });
+    log(wlog::kLevelError, [&](std::ostream& os) { os << kLanguageTag << e.what(); });
   }
 }
 

@@ -19,6 +19,8 @@
 #include "language/language_module.h"
 #include "language/lookup_descriptor.h"
 #include "language/lookup_type.h"
+#include "language/postagger.h"
+#include "language/postagger_text.h"
 #include "language/runtime_log_testutil.h"
 #include "language/scratch_folder_testutil.h"
 #include "language/token_map.h"
@@ -339,6 +341,35 @@ TEST_F(LoaderScratch, AnUnusableDisambiguatorIsLeftOut) {
   EXPECT_EQ(module->module_data->postagger, nullptr);
   EXPECT_TRUE(log.has("ERROR", "[Language] Cannot load/find pos disambiguator file " +
                                    config_path("bare.postagger")));
+}
+
+TEST_F(LoaderScratch, TheDisambiguatorsLabelsAreCheckedOnLoad) {
+  auto compile = [&](const std::string& name, const std::string& rules) {
+    write(name + ".txt", rules);
+    disambiguation::compile_postagger_file((morvik() / (name + ".txt")).string(),
+                                           (morvik() / name).string());
+  };
+  // Well-formed rules load with the transducer they were checked on.
+  compile("good.postagger", "0 1 N\n1 2 -p1 #2\n2 3 D\n3\n");
+  write("good.language", "{\"postagger\": \"good.postagger\", \"morph_chain\": []}");
+  auto good = engine()->get_language_module("good");
+  ASSERT_NE(good->module_data->postagger, nullptr);
+  ASSERT_NE(good->module_data->postagger_rules, nullptr);
+  EXPECT_EQ(&good->module_data->postagger_rules->afst(),
+            good->module_data->postagger.get());
+
+  // A property label without a property name: refused once, here, and the
+  // language loads without it.
+  compile("bad.postagger", "0 1 N\n1 2 -m1 #2\n2\n");
+  write("bad.language", "{\"postagger\": \"bad.postagger\", \"morph_chain\": []}");
+  RuntimeLog log;
+  auto bad = engine()->get_language_module("bad");
+  EXPECT_EQ(bad->module_data->postagger, nullptr);
+  EXPECT_EQ(bad->module_data->postagger_rules, nullptr);
+  EXPECT_TRUE(log.has("ERROR", "[Language] Cannot load/find pos disambiguator file " +
+                                   config_path("bad.postagger")));
+  EXPECT_TRUE(log.has("ERROR", "[Language] malformed postagger input label 3 \"-m1\": "
+                               "a property label must name a property"));
 }
 
 TEST_F(LoaderScratch, ListedLanguagesWithoutAConfigurationLoadGeneric) {

@@ -39,6 +39,10 @@ namespace kavero {
 
 class TokenizerFacade;
 
+namespace disambiguation {
+class Postagger;
+}  // namespace disambiguation
+
 class LanguageModuleData {
  public:
   // `name` is the configuration path.
@@ -79,6 +83,9 @@ class LanguageModuleData {
   core::hmm::Resource hmm_tables;
   // The disambiguation transducer; empty when the language has none.
   std::shared_ptr<afst::AFst> postagger;
+  // The rules of `postagger`, checked when it was loaded; present exactly
+  // when `postagger` is.
+  std::shared_ptr<const disambiguation::Postagger> postagger_rules;
   LookupConditions conditions;
   bool detect_headers = true;
   // Seconds since the Unix epoch; -1 until set.

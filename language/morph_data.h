@@ -34,6 +34,10 @@ namespace kavero {
 class Blackboard;
 class Engine;
 
+namespace disambiguation {
+class Postagger;
+}  // namespace disambiguation
+
 namespace core {
 
 class MorphData {
@@ -77,6 +81,8 @@ class MorphData {
 
   // The language's disambiguation transducer; empty when it has none.
   std::shared_ptr<afst::AFst> postagger;
+  // Its checked rules; present exactly when `postagger` is.
+  std::shared_ptr<const disambiguation::Postagger> postagger_rules;
   // The main chain, in "morph_chain" order.
   LookupChain lookups;
   // The guesser chain, in "not_found" order; empty when the document's
