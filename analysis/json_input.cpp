@@ -33,7 +33,10 @@ const json& entry(const json& array, size_t index, const char* what) {
 
 // A number as an offset or kind code: a fraction is dropped, a boolean is 0
 // or 1; any other type raises the JSON library's type error.
-double number(const json& value) { return std::trunc(value.get<double>()); }
+double number(const json& value) {
+  if (value.is_boolean()) return value.get<bool>() ? 1 : 0;
+  return std::trunc(value.get<double>());
+}
 
 uint32_t offset(const json& value, const char* what) {
   const double n = number(value);

@@ -16,6 +16,7 @@
 #include "analysis/blackboard_testutil.h"
 #include "analysis/document_testutil.h"
 #include "analysis/navigation.h"
+#include "base/exception.h"
 #include "base/options.h"
 #include "engine/engine.h"
 
@@ -59,9 +60,9 @@ TEST(JsonInput, ReadsSentencesTokensReadingsAndConcepts) {
       R"([1,10,14,[[3,10,14,"Next",[],[]]],{"kind":["title","head"]}]]})");
   const AnnotationCollection& document = *blackboard->annotations;
   EXPECT_EQ(dump(document, kAll),
-            "@0-9 [Sentence@0-9{kind=|} [Person@0-4{gender=male;n=1}!import "
-            "John@0-4{init-cap,word}/Prop-Std:John+proper ]Person@4-4 "
-            "left@5-9/V-Past:leave|Adj:left+x(Nn:l,Nn-Sg:eft) ]Sentence@9-9 $@9-9\n"
+            "@0-9 [Sentence@0-9 [Person@0-4{gender=male;n=1}!import "
+            "John@0-4{init-cap,word}/Prop-Std+proper ]Person@4-4 "
+            "left@5-9/V-Past:leave|Adj+x(Nn:l,Nn-Sg:eft) ]Sentence@9-9 $@9-9\n"
             "@10-14 [Sentence@10-14{kind=title;kind=head} Next@10-14 ]Sentence@14-14 "
             "$@14-14");
   EXPECT_EQ(list_faults(document), "");
@@ -95,9 +96,10 @@ TEST(JsonInput, EndAnnotations) {
       {"a concept ending inside a token is closed after it",
        R"([[2,0,2,"A"],[3,0,4,"a",[],[]],[3,5,20,"b",[],[]]])",
        "@0-20 [Sentence@0-20 [A@0-2 a@0-4 ]A@4-4 b@5-20 ]Sentence@20-20 $@20-20"},
+      // Like the sentence's own concept, which is closed first.
       {"a concept ending after the last token is closed at the end of the list",
        R"([[2,0,18,"A"],[3,0,4,"a",[],[]],[3,5,9,"b",[],[]]])",
-       "@0-20 [Sentence@0-20 [A@0-18 a@0-4 b@5-9 ]A@18-18 $@20-20"},
+       "@0-20 [Sentence@0-20 [A@0-18 a@0-4 b@5-9 ]A,Sentence@20-20 $@20-20"},
       {"the sentence's own concept item is not read twice",
        R"([[2,0,20,"Sentence",{"k":"v"}],[3,0,20,"a",[],[]]])",
        "@0-20 [Sentence@0-20 a@0-20 ]Sentence@20-20 $@20-20"},
