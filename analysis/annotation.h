@@ -83,9 +83,6 @@ using RawPtrIterator = AnnotationCollection::RawPtrIterator;
 class Sentence : public Annotation {
  public:
   static constexpr uint32_t kKind = kSentenceKind;
-  // Tokenizer marks in `flags`.
-  static constexpr uint64_t kHasApostropheToken = 0x1;
-  static constexpr uint64_t kMeasurementRepaired = 0x2;
 
   Sentence(uint32_t begin, uint32_t end);
   ~Sentence() override;
@@ -99,6 +96,7 @@ class Sentence : public Annotation {
   // Set whenever an id enters `ids`; the rule runner matches the sentence
   // again while it is set.
   bool changed = true;
+  // Marks of the tokenizer (language/token_flags.h, sentence_flags).
   uint64_t flags = 0;
 
   static constexpr uint32_t kTokenIdBit = 0x10000000;
@@ -126,7 +124,8 @@ class Token : public Annotation {
   std::set<std::string> properties;
   // Ascending.
   std::vector<uint32_t> encodings;
-  // Marks of the tokenizer and the dictionary pass.
+  // Marks of the tokenizer and the dictionary pass
+  // (language/token_flags.h, token_flags).
   uint64_t flags = 0;
 };
 

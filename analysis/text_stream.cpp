@@ -9,6 +9,7 @@
 #include "base/unicode.h"
 #include "language/pos_table.h"
 #include "language/reading.h"
+#include "language/token_flags.h"
 
 namespace zel {
 namespace kavero {
@@ -33,10 +34,6 @@ struct NormalizedStreamTokens {
 };
 
 namespace {
-
-// Set on a token that carries the property "tag" after a lexicon result was
-// imported; its stem-stream pieces are the stems of its parts.
-constexpr uint64_t kImportedTagToken = 0x10;
 
 // Appends a text converted code point by code point. A code point above 126
 // has its conversion written in UTF-8, a lower one the low byte of each
@@ -126,7 +123,9 @@ class get_stem_stream
     }
     const MorphData& reading = token.readings.front();
     writer.add_begin(token.begin);
-    if ((token.flags & kImportedTagToken) != 0) {
+    // A tag token whose lexicon result was imported: its stem-stream
+    // pieces are the stems of its parts.
+    if ((token.flags & token_flags::tagged) != 0) {
       for (const MorphData& part : reading.components) {
         writer.record(token.begin, token.end, part.stem);
         writer.append_byte(' ');

@@ -117,6 +117,10 @@ function(kavero_module name)
     add_executable(${name}_benchmarks ${bench_src})
     target_compile_options(${name}_benchmarks PRIVATE ${KAVERO_WARNINGS})
     target_link_libraries(${name}_benchmarks PRIVATE ${lib} ${utils} benchmark::benchmark benchmark::benchmark_main)
+    # Benchmarks read the test data in the source tree as tests do.
+    target_compile_definitions(${name}_benchmarks PRIVATE
+      KAVERO_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+      KAVERO_BINARY_DIR="${CMAKE_BINARY_DIR}")
     set_target_properties(${name}_benchmarks PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
   endif()
 endfunction()

@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "base/exception.h"
+#include "core-afst/compound_lookup.h"
 #include "core-afst/guesser_lookup.h"
 #include "core-afst/lookup_interface.h"
 #include "core-afst/word_lookup.h"
@@ -24,6 +25,12 @@ std::string type_name(uint64_t type) {
   return std::to_string(type);
 }
 
+// The configuration entry a descriptor was made from; null when it has none.
+const nlohmann::json& entry_of(const MorphDataDescriptor& descriptor) {
+  static const nlohmann::json none;
+  return descriptor.config ? *descriptor.config : none;
+}
+
 // The lexicon lookup of a descriptor. Only the lookups that exist are made;
 // a type whose lookup class is still to come is refused by name rather than
 // answered by some other lookup.
@@ -34,6 +41,16 @@ std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
     case kLookupPlain:
       return std::make_shared<afst::WordLookup>(descriptor.fst,
                                                 descriptor.converter);
+    case kLookupCompoundV2:
+      return std::make_shared<afst::CompoundLookupV2>(descriptor.fst,
+                                                      descriptor.converter);
+    case kLookupCompoundV3:
+      // Reads its settings ("max_components") from its own entry.
+      return std::make_shared<afst::CompoundLookupV3>(
+          descriptor.fst, descriptor.converter, entry_of(descriptor));
+    case kLookupCompoundNumbers:
+      return std::make_shared<afst::CompoundLookupNumbers>(
+          descriptor.fst, descriptor.converter, entry_of(descriptor));
     case kLookupGuesser:
       if (!descriptor.guesser_fst) {
         std::ostringstream message;

@@ -13,6 +13,11 @@ TokenizerFacade::~TokenizerFacade() {
   rules_owner_.reset();
 }
 
+void TokenizerFacade::set_text(const icu::UnicodeString& text) {
+  text_ = text;
+  if (iterator_) iterator_->setText(text_);
+}
+
 void TokenizerFacade::set_locale_iterator(
     std::unique_ptr<icu::BreakIterator> iterator) {
   rule_iterator_ = nullptr;

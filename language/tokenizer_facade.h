@@ -13,6 +13,7 @@
 
 #include <unicode/brkiter.h>
 #include <unicode/rbbi.h>
+#include <unicode/unistr.h>
 
 namespace zel {
 namespace kavero {
@@ -32,6 +33,13 @@ class TokenizerFacade {
   // The iterator; null until one is set.
   icu::BreakIterator* iterator() const { return iterator_.get(); }
 
+  // Hands the iterator a text to cut, from its start. The facade keeps its
+  // own copy, since ICU iterators only refer to the text they are given: it
+  // stays valid until the next call.
+  void set_text(const icu::UnicodeString& text);
+  // The text last handed over.
+  const icu::UnicodeString& text() const { return text_; }
+
   // Takes the iterator of a locale.
   void set_locale_iterator(std::unique_ptr<icu::BreakIterator> iterator);
   // Takes an iterator over the compiled rules of the language data, and
@@ -43,6 +51,7 @@ class TokenizerFacade {
   icu::RuleBasedBreakIterator* rule_iterator_ = nullptr;
   std::unique_ptr<icu::BreakIterator> iterator_;
   std::shared_ptr<const LanguageModuleData> rules_owner_;
+  icu::UnicodeString text_;
 };
 
 }  // namespace kavero
