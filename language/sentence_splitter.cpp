@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "base/unicode.h"
 #include "language/language_module.h"
 #include "language/sentence_characters.h"
+#include "language/tokenizer.h"
 
 namespace zel {
 namespace kavero {
@@ -713,9 +715,50 @@ char* document_buffer(Blackboard& blackboard, const char* text,
   return own.data();
 }
 
+// Makes the sentences on the blackboard: each is appended to the document
+// list and tokenized; one that gets no annotation is dropped, every other
+// one indexed.
+class BlackboardSentences : public SentenceSink {
+ public:
+  explicit BlackboardSentences(Blackboard& blackboard)
+      : blackboard_(blackboard) {}
+
+  void sentence(const char* text, const char* begin, const char* end) override {
+    const auto first = static_cast<uint32_t>(begin - text);
+    const auto last = static_cast<uint32_t>(end - text);
+    if (!blackboard_.annotations) {
+      blackboard_.annotations = std::make_shared<AnnotationCollection>();
+    }
+    AnnotationCollection& list = *blackboard_.annotations;
+    auto* sentence = new Sentence(first, last);
+    list.push_back(sentence);
+    try {
+      tokenize(blackboard_, begin, end);
+    } catch (...) {
+      // A sentence the tokenizer failed on is not left half made.
+      delete list.unlink(sentence);
+      throw;
+    }
+    if (sentence->annotations.empty()) {
+      delete list.unlink(sentence);
+      return;
+    }
+    blackboard_.sentences.emplace_back(first, SentenceInfo(sentence));
+  }
+
+ private:
+  Blackboard& blackboard_;
+};
+
 }  // namespace
 
 SentenceSink::~SentenceSink() = default;
+
+void Analyzer::text_to_annotations_v2(Blackboard& blackboard, const char* text,
+                                      unsigned long length) const {
+  BlackboardSentences sentences(blackboard);
+  split_document(*this, blackboard, text, length, sentences);
+}
 
 void split_sentences(char* text, size_t length, const SplitterSettings& settings,
                      std::deque<SpanMark>& spans, SentenceSink& sink) {

@@ -21,7 +21,10 @@
 // text also for long texts without white space or line breaks.
 //
 // Analyzer::text_to_annotations_v2, get_sentyziser_option and
-// get_tokenizer_locale (analysis/analyzer.h) are defined with the splitter.
+// get_tokenizer_locale (analysis/analyzer.h) are defined with the splitter:
+// text_to_annotations_v2 is split_document with every sentence appended to
+// the blackboard's document list and tokenized (language/tokenizer.h); a
+// sentence that gets no annotation is dropped, every other one indexed.
 
 #ifndef KAVERO_LANGUAGE_SENTENCE_SPLITTER_H_
 #define KAVERO_LANGUAGE_SENTENCE_SPLITTER_H_

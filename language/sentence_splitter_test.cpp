@@ -20,6 +20,8 @@
 #include "language/language_module.h"
 #include "language/runtime_log_testutil.h"
 #include "language/sentence_characters.h"
+#include "language/token_flags.h"
+#include "language/tokenizer_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -317,6 +319,101 @@ TEST(SentenceSplitter, ErrorsOfTheSinkAreReportedAsDocumentErrors) {
   } catch (const Exception& e) {
     EXPECT_STREQ(e.what(), "Could not process document: no tokens today");
   }
+}
+
+const std::shared_ptr<LanguageModule>& english() {
+  static const std::shared_ptr<LanguageModule> module =
+      testing::load_test_language(KAVERO_BINARY_DIR "/testdata/language/morvik");
+  return module;
+}
+
+// A document of an analyzer of the test language, bound to it.
+struct EnglishDocument : Document {
+  explicit EnglishDocument(const json& document_options = json::object())
+      : Document(document_options, json::object(), english()) {
+    blackboard.set_languge_module(english());
+  }
+};
+
+// The sentences of the document list as "begin-end: literal | literal".
+std::vector<std::string> sentences_of(const Blackboard& blackboard) {
+  std::vector<std::string> sentences;
+  for (Annotation* a = blackboard.annotations->head; a != nullptr; a = a->next) {
+    auto* sentence = annotation_cast<Sentence>(a);
+    if (sentence == nullptr) continue;
+    std::string line = std::to_string(sentence->begin) + "-" +
+                       std::to_string(sentence->end) + ":";
+    for (Token* token : testing::tokens_of(sentence->annotations)) {
+      line += (line.back() == ':' ? " " : " | ") + token->literal;
+    }
+    sentences.push_back(line);
+  }
+  return sentences;
+}
+
+TEST(TextToAnnotations, MakesTokenizesAndIndexesTheSentences) {
+  EnglishDocument document;
+  const std::string text = "Dr. Smith came. He left.The door closed.";
+  document.analyzer().text_to_annotations_v2(document.blackboard, text.data(),
+                                             text.size());
+  EXPECT_EQ(sentences_of(document.blackboard),
+            (std::vector<std::string>{"0-15: Dr. | Smith | came | .",
+                                      "16-24: He | left | .",
+                                      "24-40: The | door | closed | ."}));
+  // The abbreviation became one token; its span was taken.
+  Token* doctor = testing::tokens_of(
+      annotation_cast<Sentence>(document.blackboard.annotations->head)
+          ->annotations)[0];
+  EXPECT_NE(doctor->flags & token_flags::abbreviation_range, 0u);
+  EXPECT_TRUE(document.blackboard.spans.empty());
+
+  ASSERT_EQ(document.blackboard.sentences.size(), 3u);
+  const std::vector<uint32_t> begins = {0, 16, 24};
+  Annotation* sentence = document.blackboard.annotations->head;
+  for (size_t i = 0; i < 3; ++i, sentence = sentence->next) {
+    EXPECT_EQ(document.blackboard.sentences[i].first, begins[i]);
+    EXPECT_EQ(document.blackboard.sentences[i].second.sentence, sentence);
+  }
+}
+
+TEST(TextToAnnotations, DropsASentenceWithoutTokens) {
+  // A figure space is no white space to the splitter, but the tokenizer
+  // makes no token of it.
+  EnglishDocument document;
+  const std::string text = "One.\n\n\u2007\n\nTwo.";
+  document.analyzer().text_to_annotations_v2(document.blackboard, text.data(),
+                                             text.size());
+  EXPECT_EQ(sentences_of(document.blackboard),
+            (std::vector<std::string>{"0-4: One | .", "11-15: Two | ."}));
+  ASSERT_EQ(document.blackboard.sentences.size(), 2u);
+  EXPECT_EQ(document.blackboard.sentences[1].first, 11u);
+}
+
+TEST(TextToAnnotations, TokenizesTheJoinedWordOfTheBlackboardCopy) {
+  EnglishDocument document;
+  const std::string callers = "An inter-\nnational law.";
+  document.analyzer().text_to_annotations_v2(document.blackboard,
+                                             callers.data(), callers.size());
+  EXPECT_EQ(callers, "An inter-\nnational law.");
+  EXPECT_EQ(sentences_of(document.blackboard),
+            (std::vector<std::string>{"0-23: An | international | law | ."}));
+}
+
+TEST(TextToAnnotations, ReportsTokenizerErrorsAndLeavesNoHalfMadeSentence) {
+  // Without a bound language there is no tokenizer.
+  Document document;
+  const std::string text = "One. Two.";
+  try {
+    document.analyzer().text_to_annotations_v2(document.blackboard,
+                                               text.data(), text.size());
+    FAIL() << "no error";
+  } catch (const Exception& e) {
+    EXPECT_STREQ(e.what(),
+                 "Could not process document: Cannot tokenize: the document "
+                 "has no tokenizer (no language is bound).");
+  }
+  EXPECT_TRUE(document.blackboard.annotations->empty());
+  EXPECT_TRUE(document.blackboard.sentences.empty());
 }
 
 TEST(SentenceSplitter, ReadsTheLineLimitFromTheFirstField) {
