@@ -431,6 +431,27 @@ TEST(TextToAnnotations, TokenizesTheJoinedWordOfTheBlackboardCopy) {
             (std::vector<std::string>{"0-23: An | international | law | ."}));
 }
 
+TEST(TextToAnnotations, KeepsTheSentencesMadeBeforeAFailure) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"One. Tw\xFFo.", "Could not process document: Invalid UTF-8"},
+      {"One. Two\xE2\x80", "Could not process document: Not enough space"},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(message);
+    EnglishDocument document;
+    try {
+      document.analyzer().text_to_annotations_v2(document.blackboard,
+                                                 text.data(), text.size());
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), message);
+    }
+    EXPECT_EQ(sentences_of(document.blackboard),
+              std::vector<std::string>{"0-4: One | ."});
+    EXPECT_EQ(document.blackboard.sentences.size(), 1u);
+  }
+}
+
 TEST(TextToAnnotations, ReportsTokenizerErrorsAndLeavesNoHalfMadeSentence) {
   // Without a bound language there is no tokenizer.
   Document document;
