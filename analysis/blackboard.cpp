@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "analysis/concept_insertion.h"
 #include "api/analyzer_handle.h"
 #include "api/profiler.h"
 #include "base/exception.h"
@@ -60,6 +61,7 @@ Blackboard::Blackboard(api::Analyzer* analyzer_handle,
   if (option_view->get_bool("profiler", false)) {
     profiler = std::make_shared<profiler::Profiler>();
   }
+  collector = create_collector(*this);
   // Neither option set decides: the language configuration does.
   if (!option_view->has("detect_headers")) {
     const std::shared_ptr<LanguageModule>& module = analyzer->language_module();

@@ -211,8 +211,8 @@ class Blackboard : public api::BlackboardInterface {
   std::shared_ptr<DomainFacade> current_domain;
   // The document's word-break iterator; made anew at every binding.
   std::shared_ptr<TokenizerFacade> tokenizer;
-  // The concept inserter of the document; empty until the analysis has
-  // concept insertion.
+  // The concept inserter of the document (create_collector): the profiling
+  // one when the document has a profiler.
   std::shared_ptr<IAddConcept> collector;
   // Made on first use by the domain runs.
   std::shared_ptr<conjecture::Conjector> conjector;

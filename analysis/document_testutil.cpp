@@ -1,5 +1,8 @@
 #include "analysis/document_testutil.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <sstream>
@@ -451,6 +454,126 @@ Sentence* sentence_at(const AnnotationCollection& document, size_t index) {
     if (index-- == 0) return annotation_cast<Sentence>(a);
   }
   return nullptr;
+}
+
+}  // namespace testing
+}  // namespace zel
+
+namespace zel {
+namespace testing {
+
+namespace {
+
+void sentence_faults(const kavero::Sentence& sentence, size_t index,
+                     std::ostream& out) {
+  const AnnotationCollection& list = sentence.annotations;
+  auto fault = [&](const Annotation* a, const std::string& what) {
+    out << "sentence " << index << ", annotation @" << (a ? a->begin : 0)
+        << '-' << (a ? a->end : 0) << ": " << what << '\n';
+  };
+  if (list.empty()) {
+    fault(nullptr, "empty list");
+    return;
+  }
+  const Annotation* before = nullptr;
+  for (const Annotation* a = list.head; a != nullptr; a = a->next) {
+    if (a->prev != before) fault(a, "prev link broken");
+    before = a;
+  }
+  if (list.tail != before) fault(before, "tail is not the last annotation");
+  const Concept* first = annotation_cast<Concept>(list.head);
+  if (first == nullptr || first->uri != "Sentence") {
+    fault(list.head, "the list does not begin with the Sentence concept");
+  }
+  if (list.tail->kind != kavero::kEndOfStreamKind) {
+    fault(list.tail, "the list does not end with the end of stream");
+  }
+  uint32_t last_token_end = 0;
+  bool seen_token = false;
+  for (const Annotation* a = list.head; a != nullptr; a = a->next) {
+    switch (a->kind) {
+      case kavero::kTokenKind:
+        if (seen_token && a->begin < last_token_end) {
+          fault(a, "token out of offset order");
+        }
+        seen_token = true;
+        last_token_end = a->end;
+        break;
+      case kavero::kConceptKind: {
+        const Concept* c = static_cast<const Concept*>(a);
+        const Annotation* next = a->next;
+        while (next != nullptr && next->kind == kavero::kConceptKind) {
+          next = next->next;
+        }
+        if (next == nullptr || next->kind != kavero::kTokenKind ||
+            next->begin != c->begin) {
+          fault(a, c->uri + " does not stand right before its first token");
+        }
+        const EndAnnotation* closing = c->end_annotation;
+        bool later = false;
+        for (const Annotation* b = a->next; b != nullptr; b = b->next) {
+          if (b == closing) later = true;
+        }
+        if (closing == nullptr || !later) {
+          fault(a, c->uri + " is not closed later in its list");
+          break;
+        }
+        if (std::find(closing->concepts.begin(), closing->concepts.end(), c) ==
+            closing->concepts.end()) {
+          fault(a, c->uri + " is not listed by its end annotation");
+        }
+        const Annotation* token = closing->prev;
+        while (token != nullptr && token->kind != kavero::kTokenKind) {
+          token = token->prev;
+        }
+        if (token == nullptr || token->end != c->end) {
+          fault(a, c->uri + " is not closed right after its last token");
+        }
+        break;
+      }
+      case kavero::kEndAnnotationKind: {
+        const EndAnnotation* e = static_cast<const EndAnnotation*>(a);
+        if (e->concepts.empty()) fault(a, "end annotation closes nothing");
+        uint32_t previous_begin = UINT32_MAX;
+        for (const Annotation* listed : e->concepts) {
+          const Concept* c = annotation_cast<Concept>(listed);
+          if (c == nullptr || c->end_annotation != e) {
+            fault(a, "end annotation lists a concept it does not close");
+            continue;
+          }
+          if (c->end != e->end || e->begin != e->end) {
+            fault(a, "end annotation not at the end of " + c->uri);
+          }
+          if (c->begin > previous_begin) {
+            fault(a, "end annotation not in descending begin order");
+          }
+          previous_begin = c->begin;
+        }
+        break;
+      }
+      case kavero::kEndOfStreamKind:
+        if (a != list.tail) fault(a, "end of stream before the end");
+        break;
+      default:
+        fault(a, "annotation of an unexpected kind");
+    }
+  }
+}
+
+}  // namespace
+
+std::string list_faults(const AnnotationCollection& document) {
+  std::ostringstream out;
+  size_t index = 0;
+  for (const Annotation* a = document.head; a != nullptr; a = a->next) {
+    if (const Sentence* sentence = annotation_cast<Sentence>(a)) {
+      sentence_faults(*sentence, index, out);
+    } else {
+      out << "document list holds an annotation that is no sentence\n";
+    }
+    ++index;
+  }
+  return out.str();
 }
 
 }  // namespace testing

@@ -74,6 +74,16 @@ enum DumpDetail : unsigned {
 std::string dump(const kavero::AnnotationCollection& list,
                  unsigned details = 0);
 
+// What is wrong with the layout of a document list, one fault per line;
+// empty when every sentence list is laid out as the analysis lays it out:
+// links and ends consistent; the "Sentence" concept first and the
+// EndOfStream last; tokens in offset order; every concept right before the
+// token it begins at (only concepts between), closed by an EndAnnotation
+// later in its list that lists it and stands right after the token where
+// it ends; every EndAnnotation at that offset, listing concepts that point
+// back to it, by descending begin.
+std::string list_faults(const kavero::AnnotationCollection& document);
+
 // The n-th (from 1) concept of that URI, in document order; null if none.
 kavero::Concept* find_concept(const kavero::AnnotationCollection& document,
                               const std::string& uri, int n = 1);

@@ -110,7 +110,11 @@ std::shared_ptr<plugins::PluginCollection> Engine::get_plugins_ptr() const {
 }
 
 const boost::shared_ptr<plugins::API>& Engine::get_plugin(
-    const std::string&) const {
+    const std::string& name) const {
+  // A plugin already in the collection is answered from it; finding and
+  // loading a plugin's shared object is what is not available yet.
+  auto found = plugins_->plugins.find(name);
+  if (found != plugins_->plugins.end()) return found->second;
   not_available("get_plugin");
 }
 

@@ -132,6 +132,16 @@ TEST(Engine, StartsWithOneEmptyPluginCollection) {
   EXPECT_TRUE(collection->plugins.empty());
 }
 
+TEST(Engine, APluginAlreadyInTheCollectionIsAnsweredFromIt) {
+  TempFolder temp;
+  Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
+  // Never called: the collection shuts down only plugins that are set.
+  engine.get_plugins()->plugins["held"] = nullptr;
+  const boost::shared_ptr<plugins::API>& held = engine.get_plugin("held");
+  EXPECT_EQ(&held, &engine.get_plugins()->plugins["held"]);
+  EXPECT_THROW(engine.get_plugin("other"), zel::Exception);
+}
+
 TEST(Engine, ReleasingALanguageThatIsNotCachedChangesNothing) {
   TempFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));

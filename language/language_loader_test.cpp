@@ -102,7 +102,7 @@ TEST(LanguageLoader, LoadsTheTestLanguage) {
   EXPECT_GT(data.rules_size, 0u);
   EXPECT_EQ(data.postagger, nullptr);
 
-  ASSERT_EQ(data.lookup_descriptors.size(), 4u);
+  ASSERT_EQ(data.lookup_descriptors.size(), 8u);
   ASSERT_EQ(data.guesser_descriptors.size(), 2u);
   EXPECT_EQ(data.guesser_descriptors[1].type, core::kLookupGuesser);
   EXPECT_EQ(data.guesser_descriptors[1].guesser_file,
@@ -191,7 +191,7 @@ TEST(LanguageLoader, ANewerConfigurationIsLoadedAgain) {
   // The old handle still works with the old data; the lexicons did not
   // change, so both share their transducers.
   EXPECT_EQ(before->module_data->config_file, config.string());
-  EXPECT_EQ(before->module_data->lookup_descriptors.size(), 4u);
+  EXPECT_EQ(before->module_data->lookup_descriptors.size(), 8u);
   EXPECT_EQ(after->module_data->lookup_descriptors[0].fst,
             before->module_data->lookup_descriptors[0].fst);
 

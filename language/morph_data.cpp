@@ -3,9 +3,13 @@
 #include <sstream>
 
 #include "base/exception.h"
+#include "core-afst/cleaner_lookup.h"
 #include "core-afst/compound_lookup.h"
+#include "core-afst/endings_lookup.h"
 #include "core-afst/guesser_lookup.h"
+#include "core-afst/icu_lookup.h"
 #include "core-afst/lookup_interface.h"
+#include "core-afst/tag_lookup.h"
 #include "core-afst/word_lookup.h"
 #include "language/lookup_type.h"
 
@@ -51,6 +55,17 @@ std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
     case kLookupCompoundNumbers:
       return std::make_shared<afst::CompoundLookupNumbers>(
           descriptor.fst, descriptor.converter, entry_of(descriptor));
+    case kLookupCleaner:
+      return std::make_shared<afst::CleanerLookup>(descriptor.fst,
+                                                   descriptor.converter);
+    case kLookupEndings:
+      return std::make_shared<afst::EndingsLookup>(descriptor.fst,
+                                                   descriptor.converter);
+    case kLookupTag:
+      return std::make_shared<afst::TagLookup>(descriptor.fst,
+                                               descriptor.converter);
+    case kLookupIcu:
+      return std::make_shared<afst::ICULookup>(descriptor.converter);
     case kLookupGuesser:
       if (!descriptor.guesser_fst) {
         std::ostringstream message;

@@ -247,7 +247,7 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
   struct Case {
     uint64_t type;
     std::string name;
-  } const cases[] = {{6, "cleaner"}, {8, "endings"}, {9, "tag"}, {10, "icu"}};
+  } const cases[] = {{2, "compound"}};
   for (const Case& c : cases) {
     core::MorphDataDescriptor descriptor = main_[0];
     descriptor.type = c.type;
@@ -287,16 +287,16 @@ TEST_F(TestLanguageChains, CompoundLookupsOfEveryType) {
   }
 }
 
-// The test language itself, as the engine loads it: its main chain ends with
-// a compound lookup over its own lexicon of components, which answers only
-// for words that the lookups before it do not know.
+// The test language itself, as the engine loads it: after its plain lookups
+// its main chain has a compound lookup over its own lexicon of components,
+// which answers only for words that the lookups before it do not know.
 TEST(TestLanguage, ItsChainAnalysesCompounds) {
   Engine engine(convert_string_to_api_options(
       json{{"root_path", kTestLanguage.string()}, {"morvik", kTestLanguage.string()}}.dump()));
   std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
   ASSERT_NE(module, nullptr);
   const core::MorphDataDescriptors& descriptors = module->module_data->lookup_descriptors;
-  ASSERT_EQ(descriptors.size(), 4u);
+  ASSERT_EQ(descriptors.size(), 8u);
   EXPECT_EQ(descriptors[3].type, core::kLookupCompoundV3);
 
   Document document;
@@ -327,6 +327,61 @@ TEST(TestLanguage, ItsChainAnalysesCompounds) {
   EXPECT_EQ(data.first("football"), Answer{});
 }
 
+// The rest of the test language's main chain: after the plain and compound
+// lookups, the lookups that answer what no lexicon holds as written.
+TEST(TestLanguage, ItsChainReadsTagsStretchedWordsEndingsAndCharacterClasses) {
+  Engine engine(convert_string_to_api_options(
+      json{{"root_path", kTestLanguage.string()}, {"morvik", kTestLanguage.string()}}.dump()));
+  std::shared_ptr<LanguageModule> module = engine.get_language_module("english");
+  ASSERT_NE(module, nullptr);
+  const core::MorphDataDescriptors& descriptors = module->module_data->lookup_descriptors;
+  ASSERT_EQ(descriptors.size(), 8u);
+  EXPECT_EQ(descriptors[4].type, core::kLookupTag);
+  EXPECT_EQ(descriptors[5].type, core::kLookupCleaner);
+  EXPECT_EQ(descriptors[6].type, core::kLookupEndings);
+  EXPECT_EQ(descriptors[7].type, core::kLookupIcu);
+
+  Document document;
+  Blackboard& blackboard = document.blackboard;
+  core::LookupChain chain = create_lookup_chain_from_descriptors(descriptors, &blackboard);
+  struct Case {
+    std::string word;
+    Answer answer;
+  } const cases[] = {
+      {"runs", {"run+Nn-Pl", "run+V-Pres-3-Sg"}},
+      {"Paris", {"Paris+Prop-Std+proper"}},
+      // Hashtags and mentions, split into words.
+      {"#BadCat", {"#+hash-tag#bad+Adj#cat+Nn-Sg"}},
+      {"#badcat", {"#+hash-tag#bad+Adj#cat+Nn-Sg"}},
+      {"@GoodCat", {"#+add-tag#good+Adj#cat+Nn-Sg"}},
+      {"#CAT_Day10", {"#+hash-tag#cat+Nn-Sg#day+Nn-Sg#10+Num-Std"}},
+      {"#Top_Quux", {"#+hash-tag#Top+Nn-Std+TLNF#Quux+Nn-Std+TLNF"}},
+      // Stretched words, in their cleaned forms.
+      {"helllo", {"hello+Interj+cleanup"}},
+      {"HELLLLO", {"hello+Interj+cleanup"}},
+      {"goooood", {"good+Adj+cleanup"}},
+      // Long capitalised words, by their endings.
+      {"Flurbification", {"#$Flurbification#Flurbifica+Prop#tion+Nn-Sg+reverse"}},
+      {"Zorblations", {"#$Zorblation#Zorbla+Prop#tion+Nn-Pl+reverse"}},
+      // Whatever is left, by character classes.
+      {"Xyzzy", {"Xyzzy+Prop-Std"}},
+      {"42", {"42+Num-Std"}},
+      {"3.14", {"3.14+Punct"}},
+      {"€", {"€+Nn-Sym+currency"}},
+      {"(", {"(+Punct-Open"}},
+      {"»", {"»+Punct-Close"}},
+      {"#", {"\\#+Punct"}},
+      {"#xyzzy", {"\\#xyzzy+Punct"}},  // a hashtag that does not split
+      // Nothing answers.
+      {"xyzzy", {}},
+      {"flurbification", {}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(core::lookup_chain(chain, c.word), c.answer) << c.word;
+    EXPECT_EQ(core::lookup_chain_no_cache(chain, c.word), c.answer) << c.word;
+  }
+}
+
 // The test language as the engine loads it: its guesser chain looks an
 // unknown word up in the rare-word lexicon first, then guesses it from its
 // ending.
@@ -345,21 +400,23 @@ TEST(TestLanguageGuesser, UnknownWordsGetGuessedReadings) {
   struct Case {
     std::string word;
     Answer guess;
+    Answer lookup;  // what the main chain answers
   } const cases[] = {
-      {"blorfing", {"blorf+V-PrPart+guess+nf"}},
-      {"blorfed", {"blorf+V-Past+guess+nf"}},
-      {"blorfly", {"blorfly+Adv+guess+nf"}},
-      {"blorfness", {"blorfness+Nn-Sg+guess+nf"}},
+      {"blorfing", {"blorf+V-PrPart+guess+nf"}, {}},
+      {"blorfed", {"blorf+V-Past+guess+nf"}, {}},
+      {"blorfly", {"blorfly+Adv+guess+nf"}, {}},
+      {"blorfness", {"blorfness+Nn-Sg+guess+nf"}, {}},
       // A misspelt ending is repaired.
-      {"blorfign", {"blorf+V-PrPart+guess+nf"}},
+      {"blorfign", {"blorf+V-PrPart+guess+nf"}, {}},
       // The rare-word lexicon comes first.
-      {"quokka", {"quokka+Nn-Sg+guessed"}},
+      {"quokka", {"quokka+Nn-Sg+guessed"}, {}},
       // No ending in reach, or not all lower case: no guess.
-      {"blorf", {}},
-      {"Blorfing", {}},
+      {"blorf", {}, {}},
+      // The main chain's character classes read it as a capitalised word.
+      {"Blorfing", {}, {"Blorfing+Prop-Std"}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(data.lookup(c.word), Answer{}) << c.word;
+    EXPECT_EQ(data.lookup(c.word), c.lookup) << c.word;
     EXPECT_EQ(data.guess(c.word), c.guess) << c.word;
   }
 }

@@ -1,9 +1,16 @@
 #include "matcher/plugin_calls.h"
 
+#include <stdexcept>
+
+#include <boost/shared_ptr.hpp>
+
 #include "analysis/blackboard.h"
 #include "api/client_exception.h"
+#include "base/logging.h"
+#include "base/string_util.h"
 #include "engine/engine_interface.h"
 #include "matcher/plugin_collection.h"
+#include "matcher/runtime_context.h"
 
 namespace zel {
 namespace kavero {
@@ -14,8 +21,118 @@ namespace {
 // The plugin that keeps no per-document state through this call; its
 // document ends through its own functions.
 constexpr char kPython[] = "python";
+constexpr char kPrefix[] = "[PLUGIN]:";
+
+template <typename Compose>
+void log(std::uint16_t level, Compose&& compose) {
+  wlog::log(wlog::kRuntimeId, level, std::forward<Compose>(compose));
+}
 
 }  // namespace
+
+runtime::Context& get_match_context() {
+  thread_local runtime::Context context;
+  return context;
+}
+
+void set_match_context(const runtime::Context& context) {
+  runtime::Context& current = get_match_context();
+  current.blackboard = context.blackboard;
+  current.name = context.name;
+  current.sentence = context.sentence;
+  current.concept_annotation = context.concept_annotation;
+  current.scope = context.scope;
+}
+
+void set_plugin_context(API& plugin) {
+  const runtime::Context& current = get_match_context();
+  const MatchContextRecord record{current.blackboard, current.sentence,
+                                  current.scope, current.concept_annotation};
+  plugin.set_plugin_context(&record);
+}
+
+std::string call_function_context(const EngineInterface* engine,
+                                  const PluginOperation& operation,
+                                  const std::string& uri,
+                                  const std::vector<DataObject>& arguments) {
+  log(wlog::kLevelDebug,
+      [&](std::ostream& os) { os << kPrefix << "call_function " << uri; });
+  const std::vector<std::string> parts =
+      zel::string::split_vector(uri, ":", true);
+  if (parts.size() != 3) {
+    log(wlog::kLevelError, [&](std::ostream& os) {
+      os << kPrefix
+         << "Uri name does not match the plugin format call "
+            "::(.+)::(.+)::(.+) '"
+         << uri << "'";
+    });
+    return std::string();
+  }
+  const std::string& plugin_name = parts[0];
+  zel_exception error;
+  error.code = 0;
+  std::string result;
+  try {
+    // The engine's reference may go with its cache; a copy keeps the plugin
+    // while it works.
+    boost::shared_ptr<API> plugin;
+    if (engine != nullptr) plugin = engine->get_plugin(plugin_name);
+    if (!plugin) {
+      log(wlog::kLevelError, [&](std::ostream& os) {
+        os << "Error cannot find plugin:" << plugin_name << " from annotation "
+           << uri;
+      });
+      return std::string();
+    }
+    log(wlog::kLevelDebug, [&](std::ostream& os) {
+      os << kPrefix << "before set_plugin_context " << uri;
+    });
+    set_plugin_context(*plugin);
+    log(wlog::kLevelDebug, [&](std::ostream& os) {
+      os << kPrefix << "afther set_plugin_context " << uri;
+    });
+    char* text = operation(*plugin, parts[1].c_str(), parts[2].c_str(),
+                           arguments, &error);
+    if (text == nullptr) {
+      log(wlog::kLevelDebug, [&](std::ostream& os) {
+        os << kPrefix << "[RETURN]" << "NULLPTR";
+      });
+    } else {
+      result = text;
+      log(wlog::kLevelDebug, [&](std::ostream& os) {
+        os << kPrefix << "[RETURN][" << result << "]";
+      });
+      plugin->free_result(text);
+    }
+    omr::common::handle_exception(error);
+  } catch (const std::out_of_range&) {
+    log(wlog::kLevelInfo, [&](std::ostream& os) {
+      os << "Either plugin not loaded or uri name does not start with :: "
+            "from annotation '"
+         << uri << "'";
+    });
+    return std::string();
+  }
+  return result;
+}
+
+std::string trigger(Blackboard& blackboard, const std::string& uri,
+                    const std::vector<DataObject>& arguments) {
+  if (!blackboard.allow_plugins()) return std::string();
+  return call_function_context(
+      blackboard.engine(),
+      [](API& plugin, const char* module, const char* function,
+         const std::vector<DataObject>& args, zel_exception* error) {
+        return plugin.trigger(module, function, args, error);
+      },
+      uri, arguments);
+}
+
+std::string PluginHandler::operator()(const runtime::Context& context) const {
+  set_match_context(context);
+  if (context.blackboard == nullptr) return std::string();
+  return trigger(*context.blackboard, context.name, {});
+}
 
 void release_document(const PluginCollection& collection) {
   for (const auto& [name, plugin] : collection.plugins) {

@@ -1,12 +1,31 @@
 // Calls from the runtime into the loaded plugins.
 //
-// The calls that name a plugin function by URI (open and close a document,
-// call, trigger, document properties) come with the plugin call layer; what
-// is here is the end of a document: every loaded plugin but "python" drops
-// what it keeps for it.
+// A plugin function is named by a URI of three names, each introduced by
+// "::": plugin, module and function ("::python::kavero.plugin::open_doc").
+// The URI is split at every ':' with empty pieces dropped, so single colons
+// separate as well; anything but three pieces is refused (an error line, an
+// empty answer). The plugin is asked of the engine (get_plugin) by its name.
+//
+// A text a plugin returns belongs to the plugin: it is copied into the
+// answer and handed back to the plugin's free_result at once. A failure the
+// plugin reports in its error record is raised after that
+// (omr::common::handle_exception), and the answer is dropped.
+//
+// Every thread has one match context: the match a plugin learns of through
+// set_plugin_context before each operation of call_function_context. It
+// starts empty and keeps the last match set on the thread.
+//
+// The end of a document: every loaded plugin but "python" drops what it
+// keeps for it.
 
 #ifndef KAVERO_MATCHER_PLUGIN_CALLS_H_
 #define KAVERO_MATCHER_PLUGIN_CALLS_H_
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "matcher/plugin_api.h"
 
 namespace zel {
 namespace kavero {
@@ -14,9 +33,53 @@ namespace kavero {
 class Blackboard;
 class EngineInterface;
 
+namespace runtime {
+class Context;
+}  // namespace runtime
+
 namespace plugins {
 
 class PluginCollection;
+
+// One of the text-returning operations of API, bound to a plugin object.
+using PluginOperation =
+    std::function<char*(API& plugin, const char* module, const char* function,
+                        const std::vector<DataObject>& arguments,
+                        zel_exception* error)>;
+
+// Calls the operation on the plugin the URI names, after handing the plugin
+// the thread's match context; returns its answer (empty for none). Without
+// an engine, or when the engine has no such plugin, an error line is logged
+// and the answer is empty; so it is when the engine's lookup raises
+// std::out_of_range (an info line). Other errors of the lookup, and the
+// failure the plugin reports, are raised.
+std::string call_function_context(const EngineInterface* engine,
+                                  const PluginOperation& operation,
+                                  const std::string& uri,
+                                  const std::vector<DataObject>& arguments);
+
+// call_function_context with API::trigger over the blackboard's engine;
+// an empty text, without a call, when the blackboard does not allow
+// plugins.
+std::string trigger(Blackboard& blackboard, const std::string& uri,
+                    const std::vector<DataObject>& arguments);
+
+// The calling thread's match context, made empty on its first use.
+runtime::Context& get_match_context();
+
+// Copies the blackboard, name, sentence, concept and scope of the context
+// into the thread's match context (its arguments stay as they are).
+void set_match_context(const runtime::Context& context);
+
+// Hands the plugin the thread's match context as a MatchContextRecord.
+void set_plugin_context(API& plugin);
+
+// A queued plugin call: the rule function whose name begins with "::".
+// Makes the context the thread's match context and triggers the function
+// its name names, without arguments.
+struct PluginHandler {
+  std::string operator()(const runtime::Context& context) const;
+};
 
 // For every plugin of the collection, in name order, except the one named
 // "python": API::release_document, and the failure it reports raised

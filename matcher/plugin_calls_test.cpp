@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
+#include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <boost/make_shared.hpp>
@@ -12,12 +14,14 @@
 
 #include "analysis/blackboard.h"
 #include "analysis/blackboard_testutil.h"
+#include "analysis/plugin_engine_testutil.h"
 #include "api/client_exception.h"
 #include "base/options.h"
 #include "engine/engine.h"
 #include "language/runtime_log_testutil.h"
 #include "language/scratch_folder_testutil.h"
 #include "matcher/plugin_collection.h"
+#include "matcher/runtime_context.h"
 
 namespace zel {
 namespace kavero {
@@ -155,6 +159,157 @@ TEST(PluginCollection, ShutsEveryPluginDownWhenItGoes) {
   }
   EXPECT_EQ(log, (Log{"unload a", "unload b", "unload c"}));
   EXPECT_TRUE(runtime_log.has("ERROR", "[PLUGIN]:unload of b failed: b failed"));
+}
+
+
+using testing::ScriptedPlugin;
+
+// Calls the trigger operation through call_function_context.
+std::string trigger_on(const EngineInterface* engine, const std::string& uri,
+                       const std::vector<std::string>& texts = {}) {
+  std::vector<DataObject> arguments;
+  for (const std::string& text : texts) arguments.push_back({1, text.c_str()});
+  return call_function_context(
+      engine,
+      [](API& plugin, const char* module, const char* function,
+         const std::vector<DataObject>& args, zel_exception* error) {
+        return plugin.trigger(module, function, args, error);
+      },
+      uri, arguments);
+}
+
+TEST(PluginCall, TheUriNamesPluginModuleAndFunction) {
+  struct Case {
+    const char* uri;
+    bool called;
+    const char* module;
+    const char* function;
+  };
+  const std::vector<Case> cases = {
+      {"::test::kavero.plugin::open_doc", true, "kavero.plugin", "open_doc"},
+      {"test:m:f", true, "m", "f"},
+      {"::test::m", false, "", ""},
+      {"::test::m::f::g", false, "", ""},
+      {"", false, "", ""},
+  };
+  testing::PluginEngine engine;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.uri);
+    engine.plugin->calls.clear();
+    RuntimeLog log;
+    EXPECT_EQ(trigger_on(engine.engine.get(), c.uri, {"one", "two"}), "");
+    if (c.called) {
+      ASSERT_EQ(engine.plugin->calls.size(), 1u);
+      EXPECT_EQ(engine.plugin->calls[0].module, c.module);
+      EXPECT_EQ(engine.plugin->calls[0].function, c.function);
+      EXPECT_EQ(engine.plugin->calls[0].arguments,
+                (std::vector<std::string>{"one", "two"}));
+    } else {
+      EXPECT_TRUE(engine.plugin->calls.empty());
+      EXPECT_TRUE(log.has("ERROR",
+                          std::string("[PLUGIN]:Uri name does not match the plugin "
+                                      "format call ::(.+)::(.+)::(.+) '") +
+                              c.uri + "'"));
+    }
+  }
+}
+
+TEST(PluginCall, AnswersAreCopiedAndHandedBackAndFailuresRaised) {
+  testing::PluginEngine engine;
+  const std::string uri = "::test::m::f";
+  // No text: nothing is handed back.
+  EXPECT_EQ(trigger_on(engine.engine.get(), uri), "");
+  EXPECT_TRUE(engine.plugin->freed.empty());
+  // An empty text is a text.
+  engine.plugin->answer = [](const ScriptedPlugin::Call&) {
+    return std::optional<std::string>("");
+  };
+  EXPECT_EQ(trigger_on(engine.engine.get(), uri), "");
+  EXPECT_EQ(engine.plugin->freed, std::vector<std::string>{""});
+  engine.plugin->answer = [](const ScriptedPlugin::Call&) {
+    return std::optional<std::string>("answer");
+  };
+  // Codes outside 1 to 5 are no failure.
+  engine.plugin->error_code = 7;
+  EXPECT_EQ(trigger_on(engine.engine.get(), uri), "answer");
+  engine.plugin->error_code = 2;
+  engine.plugin->error_message = "broken";
+  EXPECT_THROW(trigger_on(engine.engine.get(), uri), std::runtime_error);
+  EXPECT_EQ(engine.plugin->freed, (std::vector<std::string>{"", "answer", "answer"}));
+}
+
+TEST(PluginCall, AMissingPluginOrEngineGivesAnEmptyAnswer) {
+  RuntimeLog log;
+  EXPECT_EQ(trigger_on(nullptr, "::test::m::f"), "");
+  EXPECT_TRUE(log.has("ERROR", "Error cannot find plugin:test from annotation ::test::m::f"));
+  testing::PluginEngine engine;
+  engine.engine->get_plugins()->plugins["empty"] = nullptr;
+  EXPECT_EQ(trigger_on(engine.engine.get(), "::empty::m::f"), "");
+  EXPECT_TRUE(log.has("ERROR", "Error cannot find plugin:empty from annotation ::empty::m::f"));
+}
+
+TEST(PluginCall, TheMatchContextReachesThePluginScopeFirst) {
+  testing::PluginEngine engine;
+  Concept concept_annotation(0, 1, "City");
+  Concept scope(0, 2, "Place");
+  auto* blackboard = reinterpret_cast<Blackboard*>(&scope);
+  auto* sentence = reinterpret_cast<SentenceInfo*>(&concept_annotation);
+  // Nothing set on a new thread: four null pointers.
+  std::thread fresh([&] { trigger_on(engine.engine.get(), "::test::m::f"); });
+  fresh.join();
+  ASSERT_EQ(engine.plugin->calls.size(), 1u);
+  EXPECT_EQ(engine.plugin->calls[0].context.blackboard, nullptr);
+  EXPECT_EQ(engine.plugin->calls[0].context.sentence, nullptr);
+  EXPECT_EQ(engine.plugin->calls[0].context.scope, nullptr);
+  EXPECT_EQ(engine.plugin->calls[0].context.concept_annotation, nullptr);
+
+  runtime::Context context(blackboard, "name", sentence, &concept_annotation, &scope);
+  context.arguments = runtime::Context::Arguments{{"k", "v"}};
+  set_match_context(context);
+  EXPECT_EQ(get_match_context().name, "name");
+  EXPECT_FALSE(get_match_context().arguments.has_value());
+  trigger_on(engine.engine.get(), "::test::m::f");
+  const MatchContextRecord& record = engine.plugin->calls[1].context;
+  EXPECT_EQ(record.blackboard, blackboard);
+  EXPECT_EQ(record.sentence, sentence);
+  EXPECT_EQ(record.scope, &scope);
+  EXPECT_EQ(record.concept_annotation, &concept_annotation);
+  set_match_context(runtime::Context());
+}
+
+TEST(PluginCall, TriggerAsksNoPluginWhenTheDocumentDoesNotAllowThem) {
+  testing::PluginEngine engine;
+  engine.plugin->answer = [](const ScriptedPlugin::Call&) {
+    return std::optional<std::string>("yes");
+  };
+  std::unique_ptr<Blackboard> allowed =
+      testing::make_blackboard("{}", "{}", engine.engine);
+  allowed->set_analyzer(allowed->analyzer);
+  EXPECT_EQ(trigger(*allowed, "::test::m::f", {}), "yes");
+
+  std::unique_ptr<Blackboard> refused = testing::make_blackboard(
+      "{}", R"({"allow_plugins": "false"})", engine.engine);
+  refused->set_analyzer(refused->analyzer);
+  RuntimeLog log;
+  EXPECT_EQ(trigger(*refused, "::test::m::f", {}), "");
+  EXPECT_EQ(engine.plugin->calls.size(), 1u);
+  EXPECT_TRUE(log.lines().empty());
+}
+
+TEST(PluginCall, AQueuedPluginCallTriggersTheFunctionItsContextNames) {
+  testing::PluginEngine engine;
+  std::unique_ptr<Blackboard> blackboard =
+      testing::make_blackboard("{}", "{}", engine.engine);
+  blackboard->set_analyzer(blackboard->analyzer);
+  Concept call(0, 1, "::test::people::greet");
+  runtime::Context context(blackboard.get(), nullptr, &call, nullptr);
+  PluginHandler()(context);
+  ASSERT_EQ(engine.plugin->calls.size(), 1u);
+  EXPECT_EQ(engine.plugin->calls[0].module, "people");
+  EXPECT_EQ(engine.plugin->calls[0].function, "greet");
+  EXPECT_TRUE(engine.plugin->calls[0].arguments.empty());
+  EXPECT_EQ(engine.plugin->calls[0].context.concept_annotation, &call);
+  set_match_context(runtime::Context());
 }
 
 }  // namespace

@@ -1,0 +1,71 @@
+// Rule functions: what happens when a rule produces a concept whose URI is
+// a function name rather than a concept name.
+//
+// Names that begin with "kav::" are built-in functions; names that begin
+// with "::" are plugin calls. The built-in table binds each name to a
+// handler that either runs at once, inside apply_function, or is queued on
+// the document (Blackboard::delayed_functions) and runs at the next
+// apply_delayed_functions, in concept order.
+//
+//   name                     runs
+//   "kav::anaphora"          queued
+//   "kav::filter"            at once
+//   "kav::delete"            at once
+//   "kav::rewrite"           at once
+//   "kav::push_att"          queued
+//   "kav::inherit"           queued
+//   "kav::set_document_date" at once
+//   "kav::resolve_date"      queued
+//   "kav::set_memento"       at once
+//   "kav::has_memento"       at once
+//   "kav::set_metadata"      queued
+//
+// The handlers of "kav::set_memento", "kav::has_memento" and of plugin calls
+// are here (memento_store.h, plugin_calls.h). The others are not available
+// yet: their rows are in the table, so a name is queued or run at the time
+// the table says, and running one raises zel::Exception
+// "The rule function '<name>' is not available yet.".
+
+#ifndef KAVERO_MATCHER_RULE_FUNCTIONS_H_
+#define KAVERO_MATCHER_RULE_FUNCTIONS_H_
+
+#include <string>
+
+namespace zel {
+namespace kavero {
+
+class Blackboard;
+class Concept;
+
+namespace runtime {
+class Context;
+}  // namespace runtime
+
+enum execution_time { immediate = 0, delayed = 1 };
+
+// True when the name begins with "kav::" or "::".
+bool is_function(const std::string& name);
+
+// Runs or queues the function the context names:
+//   a name of the table: at once or queued, as the table says;
+//   any other name that begins with "kav::filter": the filter function at
+//   once;
+//   any other name that begins with "::": a plugin call, queued;
+//   anything else: nothing (an unknown "kav::" name is no error).
+// The context must carry its concept. Errors of a handler propagate.
+void apply_function(Blackboard& blackboard, const runtime::Context& context);
+
+// Runs the document's queue: the entries present when it starts, sorted by
+// their concepts (begin, then end; the order of equal ranges is not
+// defined), then removes them. Entries queued meanwhile stay for the next
+// run. When a handler raises, the entries of this run go back to the
+// front of the queue and the error propagates.
+void apply_delayed_functions(Blackboard& blackboard);
+
+// By begin offset, then end offset.
+bool operator<(const Concept& a, const Concept& b);
+
+}  // namespace kavero
+}  // namespace zel
+
+#endif  // KAVERO_MATCHER_RULE_FUNCTIONS_H_
