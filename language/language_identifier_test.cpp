@@ -85,9 +85,10 @@ TEST_F(LanguageIdentifier, GreekFromItsBlocksAlone) {
   EXPECT_EQ(result.language, "greek");
   EXPECT_EQ(result.probability, 1.0);
   EXPECT_EQ(result.words, 2);
-  // Each word scores the block's language once, with the block score.
+  // Each word scores the block's language once (count), with the word's
+  // block score: 5 for each of its 8 and 5 code points.
   ASSERT_EQ(result.scores.size(), 1u);
-  EXPECT_EQ(result.scores.at("EL").score, 10);
+  EXPECT_EQ(result.scores.at("EL").score, 65);
   EXPECT_EQ(result.scores.at("EL").count, 2);
   EXPECT_EQ(result.hits, 2);
 }
@@ -186,7 +187,13 @@ TEST_F(LanguageIdentifier, WordsOfAText) {
       {"Über die", 2, {{"DE", {90, 1}}}},
       {"über die", 2, {{"DE", {160, 2}}}},
       // A word several languages know scores each of them.
-      {"in", 1, {{"DE", {50, 1}}, {"EN", {50, 1}}, {"NL", {50, 1}}}},
+      {"in the", 2, {{"DE", {50, 1}}, {"EN", {150, 2}}, {"NL", {50, 1}}}},
+      // Without a decision from the words the text's scores are given up
+      // for the blocks of the whole text.
+      {"in", 1, {}},
+      // A blank that ends the text belongs to the last word, which the
+      // network then does not know.
+      {"the house ", 2, {{"EN", {100, 1}}}},
   };
   for (const Case& c : cases) {
     const SectionDetectionResult result = identify(c.text);
@@ -214,8 +221,10 @@ TEST_F(LanguageIdentifier, LongTextsAreDecidedEarly) {
   const std::string even = repeat("the der ", 200) + "\xFF";
   EXPECT_EQ(identify(even).language, "invalid utf8");
 
-  // Read to its end, the same text without the invalid byte decides nothing.
-  const std::string tie = repeat("the der ", 200);
+  // Read to its end, the same words without the invalid byte decide
+  // nothing. (The text ends on a letter: a final blank would belong to the
+  // last word and cost German that word.)
+  const std::string tie = repeat("the der ", 199) + "the der";
   const SectionDetectionResult undecided = identify(tie);
   EXPECT_EQ(undecided.words, 400);
   EXPECT_FALSE(undecided.found);
