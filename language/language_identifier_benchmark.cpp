@@ -8,6 +8,9 @@
 // then scores by their blocks), capitalised at sentence starts, with commas
 // now and then. A long document is decided early, after its first 250
 // looked-up words, as every long text is.
+//
+// Targets on one core of the development machine: at least 5 MB/s on the
+// short documents and at least 30 MB/s on the long ones.
 
 #include <fstream>
 #include <map>
