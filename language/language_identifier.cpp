@@ -331,7 +331,11 @@ void LIDStore::scan(const char* text, unsigned long length, SectionDetectionResu
     // Here every matching code point counts, not every word.
     if (codes_.count(code) != 0) blocks.emplace(code, data);
   }
-  decision = get_probability(blocks, static_cast<int>(length), small_buffer_condition);
+  // The total is the length in bytes; a text past the 32-bit range counts as
+  // that long, which changes no decision between languages that scored.
+  const int total = static_cast<int>(
+      std::min<unsigned long>(length, static_cast<unsigned long>(std::numeric_limits<int>::max())));
+  decision = get_probability(blocks, total, small_buffer_condition);
   if (!decision.language.empty()) {
     result.found = true;
     result.probability = decision.probability;
