@@ -37,6 +37,7 @@
 namespace zel {
 namespace kavero {
 
+class Blackboard;
 class EngineInterface;
 class LanguageModule;
 
@@ -93,6 +94,26 @@ class Analyzer : public std::enable_shared_from_this<Analyzer>,
   const std::string& resolve_date_function() const {
     return resolve_date_function_;
   }
+
+  // Text splitting, defined with the character-level sentence splitter
+  // (language/sentence_splitter.h).
+  //
+  // Cuts the text, which must be the blackboard's own copy (another buffer
+  // is copied into the blackboard first; the hyphen join rewrites the copy),
+  // into sentences appended to the document list, tokenizes each, drops a
+  // sentence that gets no annotation and indexes every other one; queues the
+  // abbreviation and header-prefix spans for the tokenizer. Raises
+  // zel::Exception "Could not process document: " + the cause.
+  void text_to_annotations_v2(Blackboard& blackboard, const char* text,
+                              unsigned long length) const;
+  // "sentyziser" from the blackboard's option view, else from the language
+  // configuration (empty when it has none), else "3" without language data.
+  // A configuration value that is not a text raises the JSON library's
+  // type error.
+  std::string get_sentyziser_option(Blackboard& blackboard) const;
+  // "tokenizer_locale", looked up the same way; empty when neither gives
+  // one.
+  std::string get_tokenizer_locale(Blackboard& blackboard) const;
 
  private:
   std::shared_ptr<IOptions> analyzer_options_;
