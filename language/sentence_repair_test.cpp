@@ -1,6 +1,7 @@
 #include "language/sentence_repair.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -255,6 +256,37 @@ TEST(SentenceRepair, LongSentencesAreCutAtTheLimit) {
   EXPECT_EQ(sizes, (std::vector<size_t>{150, 150, 100}));
 }
 
+// The limit is read once, when the program starts. Run from a program
+// started with "KAVERO_MAX_NROF_TOKENS" set to 1, every sentence of two or
+// more tokens is cut after each token; otherwise the test runs itself again
+// in such a program.
+TEST(SentenceRepair, TokenLimitOfOneCutsAfterEveryToken) {
+  const char* limit = std::getenv("KAVERO_MAX_NROF_TOKENS");
+  if (limit == nullptr || std::string(limit) != "1") {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string command =
+        "KAVERO_MAX_NROF_TOKENS=1 '" + self +
+        "' --gtest_filter=SentenceRepair.TokenLimitOfOneCutsAfterEveryToken";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return;
+  }
+  struct Case {
+    std::string marked;
+    std::string repaired;
+  };
+  const Case cases[] = {
+      {"One", "One"},
+      {"We stay.", "We / stay / ."},
+      {"Go home|We stay here", "Go / home / We / stay / here"},
+  };
+  for (const Case& c : cases) {
+    Document document(c.marked);
+    fix_sentences(document.blackboard());
+    EXPECT_EQ(document.layout(), c.repaired) << c.marked;
+    expect_consistent(document.blackboard(), c.marked);
+  }
+}
+
 // Tokens inside a closed quotation are not counted: with 148 words, a
 // quotation of five and more words after it, the first cut comes six
 // tokens later than the limit alone would make it.
@@ -314,7 +346,9 @@ TEST(SentenceRepair, SplitFullStopEndsTheSentence) {
 // sentence cut off ends at its last remaining token.
 TEST(SentenceRepair, NewSentenceStartsWithAnInitialToken) {
   Document cut("Done. # Next step");
+  ASSERT_EQ(properties_of(*cut.token("Next")), "init-cap,nf");
   fix_sentences(cut.blackboard());
+  expect_consistent(cut.blackboard(), "cut before a header mark");
   const std::vector<Sentence*> sentences = cut.sentences();
   ASSERT_EQ(sentences.size(), 2u);
   EXPECT_EQ(sentences[0]->end, 5u);
