@@ -407,6 +407,92 @@ TEST(SentenceRepair, SplitAndAppend) {
   expect_consistent(blackboard, "nothing to append");
 }
 
+// The end annotation helpers that cuts and joins rely on.
+TEST(SentenceRepair, EndAnnotationHelpers) {
+  Token word(0, 4, "word");
+  EXPECT_FALSE(remove_safe_end_annotation_sentence(nullptr));
+  EXPECT_FALSE(remove_safe_end_annotation_sentence(&word));
+
+  Concept sentence_concept(0, 9, "Sentence");
+  Concept city(5, 9, "City");
+  EndAnnotation alone(9, 9);
+  alone.add(&sentence_concept);
+  EXPECT_TRUE(remove_safe_end_annotation_sentence(&alone));
+  EXPECT_TRUE(alone.concepts.empty());
+  EndAnnotation shared(9, 9);
+  shared.add(&sentence_concept);
+  shared.add(&city);
+  EXPECT_FALSE(remove_safe_end_annotation_sentence(&shared));
+  EXPECT_EQ(shared.concepts, (std::vector<Annotation*>{&city}));
+
+  // The sentence's concept moves to the last end annotation of its list,
+  // behind the concepts that begin after it, in place of another
+  // "Sentence" concept, and takes that annotation's end.
+  Sentence sentence(0, 20);
+  auto* own = new Concept(0, 9, "Sentence");
+  sentence.annotations.push_back(own);
+  auto* token = new Token(0, 4, "word");
+  sentence.annotations.push_back(token);
+  auto* first_end = new EndAnnotation(9, 9);
+  first_end->add(own);
+  own->end_annotation = first_end;
+  sentence.annotations.push_back(first_end);
+  Concept other_sentence(12, 20, "Sentence");
+  Concept later(15, 20, "City");
+  auto* last_end = new EndAnnotation(20, 20);
+  last_end->add(&other_sentence);
+  last_end->add(&later);
+  sentence.annotations.push_back(last_end);
+  sentence.annotations.push_back(new EndOfStream(20));
+  fix_sentence_end_annotation(&sentence);
+  EXPECT_EQ(last_end->concepts, (std::vector<Annotation*>{&later, own}));
+  EXPECT_EQ(own->end, 20u);
+  EXPECT_EQ(own->end_annotation, last_end);
+
+  // Nothing without a "Sentence" concept first.
+  Sentence bare(0, 4);
+  bare.annotations.push_back(new Token(0, 4, "word"));
+  auto* bare_end = new EndAnnotation(4, 4);
+  bare.annotations.push_back(bare_end);
+  fix_sentence_end_annotation(&bare);
+  EXPECT_TRUE(bare_end->concepts.empty());
+}
+
+// The initial token is the first one without a punctuation reading; a
+// token without readings qualifies.
+TEST(SentenceRepair, InitialToken) {
+  struct Case {
+    std::vector<std::string> pos;  // one reading each; "" for none
+    int initial;                   // -1: none
+  };
+  const Case cases[] = {
+      {{"Punct-Quote", "Nn-Sg", "Vb"}, 1},
+      {{"Punct", "Punct-Sent", ""}, 2},
+      {{"Nn-Sg", "Vb"}, 0},
+      {{"Punct", "Punct-Quote"}, -1},
+  };
+  for (const Case& c : cases) {
+    AnnotationCollection list;
+    list.push_back(new Concept(0, 9, "Sentence"));
+    std::vector<Token*> tokens;
+    for (const std::string& pos : c.pos) {
+      auto* token = new Token(0, 1, "w");
+      if (!pos.empty()) token->readings.emplace_back(pos, "w", 1.0);
+      token->properties.insert("nf");
+      list.push_back(token);
+      tokens.push_back(token);
+    }
+    set_init_token_attribute(list);
+    for (size_t i = 0; i < tokens.size(); ++i) {
+      const bool initial = static_cast<int>(i) == c.initial;
+      EXPECT_EQ(tokens[i]->properties.count("init-token"), initial ? 1u : 0u)
+          << c.initial << " token " << i;
+      EXPECT_EQ(tokens[i]->properties.count("nf"), initial ? 0u : 1u)
+          << c.initial << " token " << i;
+    }
+  }
+}
+
 TEST(SentenceRepair, TokenTests) {
   Token token(0, 1, ":x");
   EXPECT_TRUE(is_colum(&token));
