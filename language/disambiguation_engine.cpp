@@ -1,10 +1,10 @@
 #include "language/disambiguation_engine.h"
 
-#include <algorithm>
 #include <sstream>
 
 #include "base/exception.h"
 #include "language/morph_data.h"
+#include "language/postagger.h"
 
 namespace zel {
 namespace kavero {
@@ -18,29 +18,28 @@ Engine::Engine(const core::MorphData& morph_data)
                "postagger transducer, and the language has none";
     throw Exception(message);
   }
+  // The rules are checked once, when the language loads its postagger.
+  if (morph_data.postagger_rules == nullptr ||
+      &morph_data.postagger_rules->afst() != afst_) {
+    std::ostringstream message;
+    message << "[Language] Rule-based disambiguation needs the checked rules "
+               "of the language's postagger transducer";
+    throw Exception(message);
+  }
+  scorer_ = std::make_unique<Scorer>(*morph_data.postagger_rules);
 }
 
 void Engine::reset(omr::common::RawPtrList<Annotation>* sentence) {
   sentence_ = sentence;
+  // Every sentence list is an annotation collection.
+  scorer_->reset(static_cast<const AnnotationCollection*>(sentence));
 }
 
-void Engine::operator()(RawPtrIterator token) {
-  (void)token;
-  std::ostringstream message;
-  message << "[Language] Rule-based disambiguation is not available: the "
-             "readings cannot be weighed by the postagger transducer";
-  throw Exception(message);
-}
+void Engine::operator()(RawPtrIterator token) { (*scorer_)(token); }
 
 void Engine::remove_irrelevant(RawPtrIterator position) {
   Token* token = annotation_cast<Token>(position.get());
-  if (token == nullptr || token->readings.empty()) return;
-  double best = token->readings.front().weight;
-  for (const MorphData& reading : token->readings) {
-    best = std::max(best, reading.weight);
-  }
-  token->readings.remove_if(
-      [best](const MorphData& reading) { return reading.weight < best; });
+  if (token != nullptr) keep_best_readings(*token);
 }
 
 }  // namespace disambiguation

@@ -15,7 +15,10 @@
 #ifndef KAVERO_LANGUAGE_DISAMBIGUATION_ENGINE_H_
 #define KAVERO_LANGUAGE_DISAMBIGUATION_ENGINE_H_
 
+#include <memory>
+
 #include "analysis/annotation.h"
+#include "language/postagger.h"
 
 namespace zel {
 namespace afst {
@@ -31,8 +34,9 @@ namespace disambiguation {
 
 class Engine {
  public:
-  // An engine over the postagger transducer of the dictionary data. Raises
-  // zel::Exception when the data holds no postagger transducer.
+  // An engine over the postagger of the dictionary data: its transducer and
+  // the rules checked when it was loaded. Raises zel::Exception when the
+  // data holds no postagger transducer or no rules for it.
   explicit Engine(const core::MorphData& morph_data);
 
   Engine(const Engine&) = delete;
@@ -42,9 +46,9 @@ class Engine {
   void reset(omr::common::RawPtrList<Annotation>* sentence);
 
   // Weighs every reading of the token at the position by the postagger's
-  // rules. Scoring by the postagger's paths is not available in this build:
-  // the call raises zel::Exception rather than leave the readings
-  // unweighed as if they had been.
+  // rules: its weight becomes the score of its first accepted path (see
+  // postagger.h); a reading without one keeps its weight. Errors of the
+  // walk propagate.
   void operator()(RawPtrIterator token);
 
   // Removes every reading of the token at the position whose weight is
@@ -56,6 +60,7 @@ class Engine {
   omr::common::RawPtrList<Annotation>* sentence_ = nullptr;
   const core::MorphData* morph_data_;
   const afst::AFst* afst_;
+  std::unique_ptr<Scorer> scorer_;
 };
 
 }  // namespace disambiguation

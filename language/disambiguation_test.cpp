@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fst/symbol-table.h>
@@ -12,8 +13,10 @@
 #include "analysis/blackboard.h"
 #include "base/exception.h"
 #include "core-afst/afst.h"
+#include "language/dictionary_pass.h"
 #include "language/disambiguation_engine.h"
 #include "language/morph_data.h"
+#include "language/postagger.h"
 #include "language/token_flags.h"
 #include "language/tokenizer_testutil.h"
 
@@ -38,6 +41,13 @@ std::shared_ptr<afst::AFst> empty_postagger() {
   transducer->SetInputSymbols(&symbols);
   transducer->SetOutputSymbols(&symbols);
   return std::make_shared<afst::AFst>(transducer);
+}
+
+// Gives the dictionary data a postagger as the language loader does: the
+// transducer with its checked rules.
+void use_postagger(core::MorphData& data, std::shared_ptr<afst::AFst> postagger) {
+  data.postagger_rules = std::make_shared<const disambiguation::Postagger>(postagger);
+  data.postagger = std::move(postagger);
 }
 
 // A reading of part of speech "Nn-Sg" with `components` component readings
@@ -144,7 +154,7 @@ TEST(Disambiguate, WithoutPostaggerNothingChanges) {
 // Tokens with fewer than two readings are never handed to the engine.
 TEST(Disambiguate, UnambiguousTokensAreNotWeighed) {
   Document document;
-  document.blackboard().morph_data->postagger = empty_postagger();
+  use_postagger(*document.blackboard().morph_data, empty_postagger());
   Sentence* sentence = document.add_sentence();
   Token* single = Document::add_token(sentence->annotations, 0, {reading(0, 0.5)});
   Token* none = Document::add_token(sentence->annotations, 0, {});
@@ -154,25 +164,34 @@ TEST(Disambiguate, UnambiguousTokensAreNotWeighed) {
 }
 
 // With a postagger, a token of two or more readings is handed to the
-// engine, in a sentence and only there. The engine cannot weigh readings in
-// this build and says so rather than leave them as if they were weighed.
+// engine, in a sentence and only there. A postagger without rules weighs
+// nothing: the best of the readings' own weights stay.
 TEST(Disambiguate, AmbiguousTokensReachTheEngine) {
   Document document;
-  document.blackboard().morph_data->postagger = empty_postagger();
+  use_postagger(*document.blackboard().morph_data, empty_postagger());
   // A token directly in the document list is not a sentence's token.
   Token* loose = Document::add_token(*document.blackboard().annotations, 0,
                                      {reading(0, 0.5), reading(0, 0.25)});
   EXPECT_TRUE(disambiguate(document.blackboard()));
   EXPECT_EQ(weights(*loose), (std::vector<double>{0.5, 0.25}));
 
-  Document::add_token(document.add_sentence()->annotations, 0,
-                      {reading(0, 0.5), reading(0, 0.25)});
-  EXPECT_THROW(disambiguate(document.blackboard()), zel::Exception);
+  Token* in_sentence = Document::add_token(document.add_sentence()->annotations, 0,
+                                          {reading(0, 0.5), reading(0, 0.25)});
+  EXPECT_TRUE(disambiguate(document.blackboard()));
+  EXPECT_EQ(weights(*in_sentence), (std::vector<double>{0.5}));
 }
 
-TEST(DisambiguationEngine, NeedsAPostagger) {
+TEST(DisambiguationEngine, NeedsAPostaggerAndItsRules) {
   core::MorphData data;
   EXPECT_THROW(disambiguation::Engine engine(data), zel::Exception);
+  // A transducer whose rules were never checked.
+  data.postagger = empty_postagger();
+  EXPECT_THROW(disambiguation::Engine engine(data), zel::Exception);
+  // Rules of another transducer.
+  data.postagger_rules = std::make_shared<const disambiguation::Postagger>(empty_postagger());
+  EXPECT_THROW(disambiguation::Engine engine(data), zel::Exception);
+  use_postagger(data, empty_postagger());
+  EXPECT_NO_THROW(disambiguation::Engine engine(data));
 }
 
 // remove_irrelevant keeps the readings of the greatest weight, in order.
@@ -188,7 +207,7 @@ TEST(DisambiguationEngine, RemoveIrrelevantKeepsTheBest) {
       {{}, {}},
   };
   core::MorphData data;
-  data.postagger = empty_postagger();
+  use_postagger(data, empty_postagger());
   disambiguation::Engine engine(data);
   for (const Case& c : cases) {
     AnnotationCollection list;
@@ -202,6 +221,36 @@ TEST(DisambiguationEngine, RemoveIrrelevantKeepsTheBest) {
     // Other annotations are passed over.
     engine.remove_irrelevant(RawPtrIterator(list.tail));
   }
+}
+
+// The test language's postagger after its dictionary pass: a noun reading
+// after a determiner, a verb after a personal pronoun and an infinitive
+// after "to" win; tokens it has no rule for keep every reading.
+TEST(Disambiguate, TheTestLanguagesPostagger) {
+  TokenizedDocument doc(testing::load_test_language(KAVERO_BINARY_DIR "/testdata/language/morvik"),
+                        "the bill she plays to walk they run plays",
+                        R"({"detect_headers": "false"})");
+  Blackboard& bb = doc.blackboard();
+  ASSERT_NE(bb.morph_data->postagger_rules, nullptr);
+  doc.add_sentence();
+  add_dictionary_lookup_information(bb);
+  EXPECT_TRUE(disambiguate(bb));
+
+  std::vector<std::string> seen;
+  for (const Token* token : doc.all_tokens()) {
+    std::string readings;
+    for (const MorphData& r : token->readings) {
+      readings += (readings.empty() ? "" : "|") + r.pos();
+    }
+    seen.push_back(token->literal + "/" + readings);
+  }
+  EXPECT_EQ(seen, (std::vector<std::string>{
+                      "the/Det-Def", "bill/Nn-Sg", "she/Pron-Pers", "plays/V-Pres-3-Sg",
+                      "to/Part-Inf|Prep-to", "walk/V-Inf", "they/Pron-Pers",
+                      // Both verb readings after a pronoun score alike.
+                      "run/V-Inf|V-PaPart",
+                      // After a verb: no rule, both readings stay.
+                      "plays/Nn-Pl|V-Pres-3-Sg"}));
 }
 
 }  // namespace

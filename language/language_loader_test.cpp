@@ -102,7 +102,9 @@ TEST(LanguageLoader, LoadsTheTestLanguage) {
   EXPECT_EQ(data.conditions.size(), 2u);
   EXPECT_NE(data.rules, nullptr);
   EXPECT_GT(data.rules_size, 0u);
-  EXPECT_EQ(data.postagger, nullptr);
+  ASSERT_NE(data.postagger, nullptr);
+  ASSERT_NE(data.postagger_rules, nullptr);
+  EXPECT_EQ(&data.postagger_rules->afst(), data.postagger.get());
 
   ASSERT_EQ(data.lookup_descriptors.size(), 8u);
   ASSERT_EQ(data.guesser_descriptors.size(), 2u);
