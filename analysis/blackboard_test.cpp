@@ -108,7 +108,12 @@ TEST_F(Documents, SettingTheAnalyzerBindsItsEngineAndLanguage) {
   EXPECT_EQ(chains.lookup("Runs"), (Answer{"run+Nn-Pl", "run+V-Pres-3-Sg"}));
   EXPECT_EQ(chains.lookup("Paris"), Answer{"Paris+Prop-Std+proper"});
   EXPECT_EQ(chains.guess("quokka"), Answer{"quokka+Nn-Sg+guessed"});
-  EXPECT_EQ(chains.postagger, nullptr);
+  // The language's postagger with its rules.
+  EXPECT_EQ(chains.postagger, blackboard->language_module->module_data->postagger);
+  EXPECT_NE(chains.postagger, nullptr);
+  EXPECT_EQ(chains.postagger_rules,
+            blackboard->language_module->module_data->postagger_rules);
+  EXPECT_NE(chains.postagger_rules, nullptr);
   ASSERT_EQ(blackboard->named_lookups.size(), 2u);
   EXPECT_EQ(core::lookup_chain(blackboard->named_lookups["abbrev"], "e.g."),
             Answer{"e.g.+Adv+abbrev"});
