@@ -19,25 +19,19 @@
 #include "base/scratch_folder_testutil.h"
 #include "core-afst/builder.h"
 #include "core-afst/network_paths_testutil.h"
+#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace afst {
 namespace {
+
+using zel::testing::message_of;
 
 using Paths = std::set<std::string>;
 using zel::testing::accepted_paths;
 using zel::testing::accepted_relations;
 using zel::testing::capture_stdout;
 using zel::testing::ScratchFolder;
-
-std::string error_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "(none)";
-}
 
 // Pushes arcs, each written "in:out" or as one text for both sides.
 void push_arcs(Builder& b, const std::vector<std::string>& arcs) {
@@ -237,13 +231,13 @@ TEST(BuilderOperationsTest, FileErrors) {
   std::ofstream(text_file) << "not a network\n";
   Builder b;
   add_rule(b, {"a"});
-  EXPECT_EQ(error_of([&] { b.save(missing_folder); }), "Could not save the " + missing_folder + ".");
-  EXPECT_EQ(error_of([&] { b.save(""); }), "Could not save the .");
+  EXPECT_EQ(message_of([&] { b.save(missing_folder); }), "Could not save the " + missing_folder + ".");
+  EXPECT_EQ(message_of([&] { b.save(""); }), "Could not save the .");
   EXPECT_FALSE(b.write(missing_folder));
   for (const auto& path : {missing_file, text_file, std::string()}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(b.read_fst(path));
-    EXPECT_EQ(error_of([&] { b.read(path); }), "Could not read from stream. [" + path + "]");
+    EXPECT_EQ(message_of([&] { b.read(path); }), "Could not read from stream. [" + path + "]");
   }
   EXPECT_EQ(b.roots()[0]->children.size(), 1u);
 }
@@ -268,7 +262,7 @@ TEST(BuilderOperationsTest, StreamWriteIsTheOptimisedNetwork) {
 
   std::stringstream broken;
   broken.setstate(std::ios::badbit);
-  EXPECT_EQ(error_of([&] { b.write(broken); }), "Could not save to stream.");
+  EXPECT_EQ(message_of([&] { b.write(broken); }), "Could not save to stream.");
   EXPECT_FALSE(b.write(broken, fst::FstWriteOptions("stream")));
 }
 

@@ -13,25 +13,19 @@
 #include "base/options.h"
 #include "base/scratch_folder_testutil.h"
 #include "matcher/plugin_collection.h"
+#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
+
+using zel::testing::message_of;
 
 namespace fs = std::filesystem;
 using testing::ScratchFolder;
 
 std::shared_ptr<IOptions> options_of(const nlohmann::json& object) {
   return convert_string_to_api_options(object.dump());
-}
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
 }
 
 TEST(Engine, MakesItsResourceFoldersCanonicalAndAddsTheKaveroSubfolders) {
