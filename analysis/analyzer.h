@@ -137,6 +137,49 @@ class Analyzer : public std::enable_shared_from_this<Analyzer>,
     return resolve_date_function_;
   }
 
+  // Turns the text of one document (UTF-8, `length` bytes) into sentences,
+  // tokens and dictionary readings on the blackboard, defined with the
+  // sentence repair (language/text_to_annotations.cpp): "sentyziser" "icu"
+  // splits with text_to_annotations_icu, any other value with
+  // text_to_annotations_v2; then the dictionary pass runs over the whole
+  // document and the sentences are repaired (fix_sentences). Errors of the
+  // splitter, the tokenizer, the dictionary pass and the repair propagate.
+  void text_to_annotations(Blackboard& blackboard, const char* text,
+                           unsigned long length) const;
+  // The ICU splitter: a sentence at every boundary of ICU's sentence-break
+  // iterator for "tokenizer_locale" (ICU's default locale when empty),
+  // except where the analyzer option "multiline" joins a line that ends in
+  // one of its connector characters to the next (at most five ICU sentences
+  // into one; a blank line always ends a sentence). Boundaries become byte
+  // offsets through the blackboard's offset table (made here when the
+  // blackboard has none). Every sentence is appended to the document list
+  // and tokenized; one that gets no annotation is dropped, every other one,
+  // however short, is indexed. Raises zel::Exception when ICU cannot make
+  // the iterator for the locale, or for a text of 2 GiB or more; a boundary
+  // beyond the offset table raises std::out_of_range.
+  void text_to_annotations_icu(Blackboard& blackboard, const char* text,
+                               unsigned long length) const;
+
+  // Text splitting, defined with the character-level sentence splitter
+  // (language/sentence_splitter.h).
+  //
+  // Cuts the text, which must be the blackboard's own copy (another buffer
+  // is copied into the blackboard first; the hyphen join rewrites the copy),
+  // into sentences appended to the document list, tokenizes each, drops a
+  // sentence that gets no annotation and indexes every other one; queues the
+  // abbreviation and header-prefix spans for the tokenizer. Raises
+  // zel::Exception "Could not process document: " + the cause.
+  void text_to_annotations_v2(Blackboard& blackboard, const char* text,
+                              unsigned long length) const;
+  // "sentyziser" from the blackboard's option view, else from the language
+  // configuration (empty when it has none), else "3" without language data.
+  // A configuration value that is not a text raises the JSON library's
+  // type error.
+  std::string get_sentyziser_option(Blackboard& blackboard) const;
+  // "tokenizer_locale", looked up the same way; empty when neither gives
+  // one.
+  std::string get_tokenizer_locale(Blackboard& blackboard) const;
+
  private:
   std::shared_ptr<IOptions> analyzer_options_;
   std::shared_ptr<EngineInterface> engine_;

@@ -62,8 +62,9 @@ std::shared_ptr<kavero::LanguageModule> load_test_language(
 
 TokenizedDocument::TokenizedDocument(
     std::shared_ptr<kavero::LanguageModule> language, const std::string& text,
-    const std::string& document_options) {
-  auto* handle = new api::Analyzer(nullptr, language, nullptr);
+    const std::string& document_options, const std::string& analyzer_options) {
+  auto* handle = new api::Analyzer(nullptr, language,
+                                   convert_string_to_api_options(analyzer_options));
   try {
     blackboard_ = std::make_unique<kavero::Blackboard>(
         handle, convert_string_to_api_options(document_options), nullptr, 0);

@@ -35,9 +35,11 @@ std::shared_ptr<kavero::LanguageModule> load_test_language(
 // A document bound to a language, whose sentences are added one by one.
 class TokenizedDocument {
  public:
+  // The document's analyzer has the language and `analyzer_options`.
   TokenizedDocument(std::shared_ptr<kavero::LanguageModule> language,
                     const std::string& text,
-                    const std::string& document_options = "{}");
+                    const std::string& document_options = "{}",
+                    const std::string& analyzer_options = "{}");
 
   // Appends a sentence over the bytes [begin, end) of the text to the
   // document list and tokenizes it; what tokenize() answers.

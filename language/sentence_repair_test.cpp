@@ -1,0 +1,472 @@
+#include "language/sentence_repair.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "analysis/annotation.h"
+#include "analysis/blackboard.h"
+#include "language/reading.h"
+#include "language/token_flags.h"
+#include "language/tokenizer_testutil.h"
+
+namespace zel {
+namespace kavero {
+namespace {
+
+using testing::TokenizedDocument;
+using testing::make_language;
+using testing::properties_of;
+using testing::readings_of;
+using testing::tokens_of;
+
+// Break rules whose statuses give the tokens what the repair reads: full
+// stops and marks are sentence punctuation (501), quotes "Punct-Quote"
+// (503), "#" line punctuation (506), "-" a line breaker (500), "etc." and
+// "Dr." abbreviations (510); some names are given names, family names or
+// proper nouns through the language's own rows.
+const char kRules[] = R"(
+$Letter = [\p{L}\p{M}];
+$Space = [\p{White_Space}];
+$Space+;
+$Letter+ {200};
+[.!?] {501};
+[,:] {502};
+[\"\u201C\u201D\u201E\u00AB\u00BB] {503};
+'#' {506};
+'-' {500};
+'etc.' {510};
+'Dr.' {510};
+'John' {601};
+'Anna' {601};
+'Smith' {602};
+'Li' {602};
+'Paris' {603};
+)";
+
+std::shared_ptr<LanguageModule> repair_language() {
+  static const auto language =
+      make_language(kRules, {{601, "giv"}, {602, "fam"}, {603, "+Prop-Std"}});
+  return language;
+}
+
+// A document cut into sentences where `marked` holds "|": the text is
+// `marked` with every "|" read as a blank, and each stretch between marks
+// is tokenized as one sentence and indexed, as a sentence splitter leaves
+// them.
+class Document {
+ public:
+  explicit Document(const std::string& marked)
+      : document_(repair_language(), blanks_for_marks(marked)) {
+    uint32_t begin = 0;
+    for (size_t i = 0; i <= marked.size(); ++i) {
+      if (i < marked.size() && marked[i] != '|') continue;
+      const uint32_t end = static_cast<uint32_t>(i);
+      if (document_.add_sentence(begin, end)) {
+        Sentence* sentence = document_.sentences().back();
+        blackboard().sentences.emplace_back(sentence->begin,
+                                            SentenceInfo(sentence));
+      } else {
+        blackboard().annotations->erase(blackboard().annotations->tail);
+      }
+      begin = end + 1;
+    }
+  }
+
+  Blackboard& blackboard() { return document_.blackboard(); }
+  std::vector<Sentence*> sentences() const { return document_.sentences(); }
+
+  Token* token(const std::string& literal, int n = 1) {
+    for (Token* t : document_.all_tokens()) {
+      if (t->literal == literal && --n == 0) return t;
+    }
+    return nullptr;
+  }
+
+  // The literals of every sentence, joined by blanks, sentences by " / ".
+  std::string layout() const {
+    std::string out;
+    for (Sentence* sentence : document_.sentences()) {
+      if (!out.empty()) out += " / ";
+      std::string words;
+      for (Token* t : tokens_of(sentence->annotations)) {
+        if (!words.empty()) words += " ";
+        words += t->literal;
+      }
+      out += words;
+    }
+    return out;
+  }
+
+ private:
+  static std::string blanks_for_marks(std::string text) {
+    for (char& c : text) {
+      if (c == '|') c = ' ';
+    }
+    return text;
+  }
+
+  TokenizedDocument document_;
+};
+
+// What every repair must leave: each sentence list is its "Sentence"
+// concept (spanning the sentence and closed by the list's end annotation),
+// its tokens, that end annotation and the end-of-stream marker; the
+// sentence spans its tokens; sentences follow each other; and the sentence
+// index holds one pair per sentence, in order, that names it.
+void expect_consistent(Blackboard& blackboard, const std::string& context) {
+  SCOPED_TRACE(context);
+  std::vector<Sentence*> sentences;
+  uint32_t previous_end = 0;
+  for (Annotation* a = blackboard.annotations->head; a != nullptr; a = a->next) {
+    Sentence* sentence = annotation_cast<Sentence>(a);
+    ASSERT_NE(sentence, nullptr);
+    sentences.push_back(sentence);
+    const AnnotationCollection& list = sentence->annotations;
+    auto* concept_annotation = annotation_cast<Concept>(list.head);
+    ASSERT_NE(concept_annotation, nullptr);
+    EXPECT_EQ(concept_annotation->uri, "Sentence");
+    EXPECT_EQ(concept_annotation->begin, sentence->begin);
+    EXPECT_EQ(concept_annotation->end, sentence->end);
+    auto* end_of_stream = annotation_cast<EndOfStream>(list.tail);
+    ASSERT_NE(end_of_stream, nullptr);
+    EXPECT_EQ(end_of_stream->begin, sentence->end);
+    EXPECT_EQ(end_of_stream->end, sentence->end);
+    auto* closing = annotation_cast<EndAnnotation>(list.tail->prev);
+    ASSERT_NE(closing, nullptr);
+    EXPECT_EQ(closing->begin, sentence->end);
+    EXPECT_EQ(closing->end, sentence->end);
+    ASSERT_EQ(closing->concepts.size(), 1u);
+    EXPECT_EQ(closing->concepts[0], concept_annotation);
+    EXPECT_EQ(concept_annotation->end_annotation, closing);
+
+    const std::vector<Token*> tokens = tokens_of(list);
+    ASSERT_FALSE(tokens.empty());
+    size_t between = 0;
+    for (Annotation* b = list.head->next; b != closing; b = b->next) ++between;
+    EXPECT_EQ(between, tokens.size()) << "only tokens between the brackets";
+    EXPECT_EQ(sentence->begin, tokens.front()->begin);
+    EXPECT_EQ(sentence->end, tokens.back()->end);
+    EXPECT_GE(sentence->begin, previous_end);
+    previous_end = sentence->end;
+  }
+  const auto& index = blackboard.sentences;
+  ASSERT_EQ(index.size(), sentences.size());
+  for (size_t i = 0; i < index.size(); ++i) {
+    EXPECT_EQ(index[i].first, sentences[i]->begin) << "pair " << i;
+    EXPECT_EQ(index[i].second.sentence, sentences[i]) << "pair " << i;
+    EXPECT_EQ(index[i].second.annotations, &sentences[i]->annotations)
+        << "pair " << i;
+  }
+}
+
+std::string words(int n, const std::string& word) {
+  std::string out;
+  for (int i = 0; i < n; ++i) {
+    if (i > 0) out += " ";
+    out += word;
+  }
+  return out;
+}
+
+TEST(SentenceRepair, TokenLimitFromTheEnvironment) {
+  const char* saved = std::getenv("KAVERO_MAX_NROF_TOKENS");
+  const std::string kept = saved != nullptr ? saved : "";
+  unsetenv("KAVERO_MAX_NROF_TOKENS");
+  EXPECT_EQ(get_kavero_max_nrof_tokens(), 150);
+  setenv("KAVERO_MAX_NROF_TOKENS", "7", 1);
+  EXPECT_EQ(get_kavero_max_nrof_tokens(), 7);
+  if (saved != nullptr) {
+    setenv("KAVERO_MAX_NROF_TOKENS", kept.c_str(), 1);
+  } else {
+    unsetenv("KAVERO_MAX_NROF_TOKENS");
+  }
+}
+
+// Each case is one document, cut where "|" stands, and the sentences the
+// repair leaves.
+TEST(SentenceRepair, Cases) {
+  struct Case {
+    const char* name;
+    std::string marked;
+    std::string repaired;
+  };
+  const Case cases[] = {
+      {"nothing to repair", "Go home.|We stay.", "Go home . / We stay ."},
+      // A closed quotation that ends with sentence punctuation, followed by
+      // a capitalised word.
+      {"quotation ends a sentence", "He said \"Go home.\" Then he left.",
+       "He said \" Go home . \" / Then he left ."},
+      // A quotation that does not end in sentence punctuation is stepped
+      // over.
+      {"quotation inside", "He said \"go\" and Then left.",
+       "He said \" go \" and Then left ."},
+      // Sentence punctuation, then a quote that opens a quotation.
+      {"quote after a full stop", "He left. \"Run, now\" she said.",
+       "He left . / \" Run , now \" she said ."},
+      // „ closed by “ and directly followed by another opening quote.
+      {"opening quote after a quotation", "Er sagte \u201Ehallo\u201C \u201Eja\u201D",
+       "Er sagte \u201E hallo \u201C / \u201E ja \u201D"},
+      {"header mark after a full stop", "Done. # Next step", "Done . / # Next step"},
+      {"header mark two blanks away", "Done.  # Next step", "Done . # Next step"},
+      {"line breaker after a full stop", "Done. - next item", "Done . / - next item"},
+      {"colon after a full stop", "Done.: next", "Done . : next"},
+      {"abbreviation at a line end", "See etc.\nThen we go.",
+       "See etc. / Then we go ."},
+      {"abbreviation and a proper noun", "See etc.\nParis is far.",
+       "See etc. Paris is far ."},
+      {"abbreviation and a lower-case word", "See etc.\nthen we go.",
+       "See etc. then we go ."},
+      {"abbreviation without line feed", "See etc. Then we go.",
+       "See etc. Then we go ."},
+      // Two cuts in one pass: each cuts the sentence the previous one made.
+      {"two abbreviation cuts", "See etc.\nThen etc.\nNow go.",
+       "See etc. / Then etc. / Now go ."},
+      {"given and family name", "I met John|Smith today.", "I met John Smith today ."},
+      {"single given name", "I met|John|Smith today.", "I met / John Smith today ."},
+      {"family name too short", "I met John|Li today.", "I met John / Li today ."},
+      {"no family name", "I met John|Then left.", "I met John / Then left ."},
+      // The sentence between has a single token: its own token is its last
+      // word, not the given name of the sentence before it.
+      {"no join over a one-word sentence", "I met John|Yes|Smith came.",
+       "I met John / Yes / Smith came ."},
+  };
+  for (const Case& c : cases) {
+    Document document(c.marked);
+    fix_sentences(document.blackboard());
+    EXPECT_EQ(document.layout(), c.repaired) << c.name;
+    expect_consistent(document.blackboard(), c.name);
+  }
+}
+
+// The token limit of 150: a run of 400 words becomes sentences of 150, 150
+// and 100 tokens.
+TEST(SentenceRepair, LongSentencesAreCutAtTheLimit) {
+  Document document(words(400, "w"));
+  fix_sentences(document.blackboard());
+  expect_consistent(document.blackboard(), "400 words");
+  std::vector<size_t> sizes;
+  for (Sentence* sentence : document.sentences()) {
+    sizes.push_back(tokens_of(sentence->annotations).size());
+  }
+  EXPECT_EQ(sizes, (std::vector<size_t>{150, 150, 100}));
+}
+
+// The limit is read once, when the program starts. Run from a program
+// started with "KAVERO_MAX_NROF_TOKENS" set to 1, every sentence of two or
+// more tokens is cut after each token; otherwise the test runs itself again
+// in such a program.
+TEST(SentenceRepair, TokenLimitOfOneCutsAfterEveryToken) {
+  const char* limit = std::getenv("KAVERO_MAX_NROF_TOKENS");
+  if (limit == nullptr || std::string(limit) != "1") {
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+    const std::string command =
+        "KAVERO_MAX_NROF_TOKENS=1 '" + self +
+        "' --gtest_filter=SentenceRepair.TokenLimitOfOneCutsAfterEveryToken";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return;
+  }
+  struct Case {
+    std::string marked;
+    std::string repaired;
+  };
+  const Case cases[] = {
+      {"One", "One"},
+      {"We stay.", "We / stay / ."},
+      {"Go home|We stay here", "Go / home / We / stay / here"},
+  };
+  for (const Case& c : cases) {
+    Document document(c.marked);
+    fix_sentences(document.blackboard());
+    EXPECT_EQ(document.layout(), c.repaired) << c.marked;
+    expect_consistent(document.blackboard(), c.marked);
+  }
+}
+
+// Tokens inside a closed quotation are not counted: with 148 words, a
+// quotation of five and more words after it, the first cut comes six
+// tokens later than the limit alone would make it.
+TEST(SentenceRepair, QuotedTokensDoNotCount) {
+  Document document(words(148, "w") + " \"q q q q q\" " + words(10, "x"));
+  fix_sentences(document.blackboard());
+  expect_consistent(document.blackboard(), "quotation");
+  const std::vector<Sentence*> sentences = document.sentences();
+  ASSERT_EQ(sentences.size(), 2u);
+  EXPECT_EQ(tokens_of(sentences[0]->annotations).size(), 156u);
+  EXPECT_EQ(tokens_of(sentences[1]->annotations).size(), 9u);
+}
+
+// Sentence punctuation that does not end a sentence becomes plain "Punct".
+TEST(SentenceRepair, Demotion) {
+  struct Case {
+    std::string text;
+    // Which of the text's sentence marks, in order, end up as "Punct".
+    std::vector<std::string> readings;
+  };
+  const Case cases[] = {
+      // A full stop before a lower-case word.
+      {"He left . then came", {"Punct:."}},
+      // Two marks in a row: the first gives way to the second.
+      {"What ?!", {"Punct:?", "Punct-Sent:!"}},
+      {"Done. Then more.", {"Punct:.", "Punct-Sent:."}},
+      // An abbreviation's full stop is kept for the colon after it.
+      {"Done.: more", {"Punct-Sent:."}},
+  };
+  for (const Case& c : cases) {
+    Document document(c.text);
+    fix_sentences(document.blackboard());
+    expect_consistent(document.blackboard(), c.text);
+    std::vector<std::string> found;
+    for (Sentence* sentence : document.sentences()) {
+      for (Token* t : tokens_of(sentence->annotations)) {
+        if (t->literal == "." || t->literal == "?" || t->literal == "!") {
+          found.push_back(readings_of(*t));
+        }
+      }
+    }
+    EXPECT_EQ(found, c.readings) << c.text;
+  }
+}
+
+// A full stop that the dictionary pass split off a word ends the sentence
+// whatever follows it.
+TEST(SentenceRepair, SplitFullStopEndsTheSentence) {
+  Document document("See etc . and more");
+  document.token(".")->flags |= token_flags::sentence_end;
+  fix_sentences(document.blackboard());
+  EXPECT_EQ(document.layout(), "See etc . / and more");
+  expect_consistent(document.blackboard(), "split full stop");
+}
+
+// The first word of a sentence made by a cut is its initial token; the
+// sentence cut off ends at its last remaining token.
+TEST(SentenceRepair, NewSentenceStartsWithAnInitialToken) {
+  Document cut("Done. # Next step");
+  ASSERT_EQ(properties_of(*cut.token("Next")), "init-cap,nf");
+  fix_sentences(cut.blackboard());
+  expect_consistent(cut.blackboard(), "cut before a header mark");
+  const std::vector<Sentence*> sentences = cut.sentences();
+  ASSERT_EQ(sentences.size(), 2u);
+  EXPECT_EQ(sentences[0]->end, 5u);
+  Token* next = cut.token("Next");
+  EXPECT_EQ(properties_of(*next), "init-cap,init-token");
+  EXPECT_EQ(cut.token("#")->properties.count("init-token"), 0u);
+}
+
+// A joined sentence loses its index pair; the "Sentence" concept of the
+// joined sentence ends where the second one ended.
+TEST(SentenceRepair, JoinKeepsTheIndexInStep) {
+  Document document("Hello there.|I met John|Smith today.|Bye now.");
+  Sentence* third = document.sentences()[2];
+  const uint32_t end = third->end;
+  fix_sentences(document.blackboard());
+  expect_consistent(document.blackboard(), "join");
+  const std::vector<Sentence*> sentences = document.sentences();
+  ASSERT_EQ(sentences.size(), 3u);
+  EXPECT_EQ(sentences[1]->end, end);
+  EXPECT_EQ(static_cast<Concept*>(sentences[1]->annotations.head)->end, end);
+  EXPECT_EQ(document.blackboard().sentences[2].second.sentence, sentences[2]);
+}
+
+// The index stays in step across cuts and joins in several sentences.
+TEST(SentenceRepair, IndexStaysInStepOverManySentences) {
+  Document document(
+      "Go. - one|I met Anna|Smith. # two|" + words(160, "w") +
+      "|See etc.\nThen go.|End.");
+  fix_sentences(document.blackboard());
+  expect_consistent(document.blackboard(), "many");
+  EXPECT_EQ(document.sentences().size(), 9u) << document.layout();
+}
+
+TEST(SentenceRepair, ClosingQuotes) {
+  struct Case {
+    std::string opening;
+    std::vector<std::string> closing;
+    std::vector<std::string> not_closing;
+  };
+  const Case cases[] = {
+      {"\"", {"\""}, {"\u201C", "'"}},
+      {"\u201E", {"\u201C", "\""}, {"\u201D", "\u201E"}},
+      {"\u201C", {"\u201D", "\u201C"}, {"\""}},
+      {"\u201D", {"\u201C", "\u201D"}, {"\""}},
+      {"\u00AB", {"\u00BB"}, {"\u00AB", "\""}},
+      {"'", {"'"}, {"\""}},
+      {"\u2018", {"\u2019"}, {"\u2018", "'"}},
+      {"\u2019", {"\u2018"}, {"\u2019", "'"}},
+  };
+  for (const Case& c : cases) {
+    auto check = [&](const std::string& candidate, bool closes) {
+      AnnotationCollection list;
+      auto* open = new Token(0, 1, c.opening);
+      list.push_back(open);
+      list.push_back(new Token(2, 3, "word"));
+      auto* close = new Token(4, 5, candidate);
+      list.push_back(close);
+      list.push_back(new EndOfStream(5));
+      EXPECT_TRUE(is_opening_quote(open));
+      EXPECT_EQ(find_closing_quote(open), closes ? close : nullptr)
+          << c.opening << " ... " << candidate;
+    };
+    for (const std::string& s : c.closing) check(s, true);
+    for (const std::string& s : c.not_closing) check(s, false);
+  }
+  Token word(0, 4, "word");
+  EXPECT_FALSE(is_opening_quote(&word));
+  EXPECT_EQ(find_closing_quote(&word), nullptr);
+}
+
+// split_sentence and append_sentences undo each other on a sentence whose
+// layout they keep.
+TEST(SentenceRepair, SplitAndAppend) {
+  Document document("I met John today.");
+  Blackboard& blackboard = document.blackboard();
+  Sentence* sentence = document.sentences()[0];
+  Sentence* made =
+      split_sentence(*blackboard.annotations, sentence, document.token("today"));
+  EXPECT_EQ(document.layout(), "I met John / today .");
+  EXPECT_EQ(sentence->end, 10u);
+  EXPECT_EQ(made->begin, 11u);
+  EXPECT_EQ(made->end, 17u);
+  blackboard.sentences.emplace_back(made->begin, SentenceInfo(made));
+  expect_consistent(blackboard, "split");
+
+  const auto joined =
+      append_sentences(blackboard, *blackboard.annotations, 0, sentence);
+  EXPECT_EQ(joined.first, sentence);
+  EXPECT_EQ(joined.second, 0u);
+  EXPECT_EQ(document.layout(), "I met John today .");
+  expect_consistent(blackboard, "appended");
+
+  const auto nothing =
+      append_sentences(blackboard, *blackboard.annotations, 0, sentence);
+  EXPECT_EQ(nothing.first, nullptr);
+  EXPECT_EQ(nothing.second, kNoIndexPosition);
+  expect_consistent(blackboard, "nothing to append");
+}
+
+TEST(SentenceRepair, TokenTests) {
+  Token token(0, 1, ":x");
+  EXPECT_TRUE(is_colum(&token));
+  EXPECT_FALSE(is_punct_sentence(&token));
+  EXPECT_FALSE(is_line_breaker(&token));
+  token.readings.emplace_back("Punct-Line", ":", 1.0);
+  token.readings.emplace_back("Punct-Quote", ":", 1.0);
+  EXPECT_TRUE(is_punct_line(&token));
+  EXPECT_TRUE(is_quote(&token));
+  EXPECT_FALSE(is_line_breaker(&token));
+  token.readings.front().set_pos("Punct");
+  EXPECT_TRUE(is_line_breaker(&token));
+  token.readings.front().set_pos("Punct-Sent");
+  EXPECT_TRUE(is_punct_sentence(&token));
+  EXPECT_FALSE(is_abbrev(&token));
+  token.properties.insert("abbrev");
+  EXPECT_TRUE(is_abbrev(&token));
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
