@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 const fs::path kTool = fs::path(KAVERO_BINARY_DIR) / "bin" / "kavero-analyze";
 const fs::path kMorvik = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
 
-struct Run {
+struct ToolRun {
   int status;
   std::string out;
   std::string err;
@@ -26,7 +26,7 @@ struct Run {
 
 // Runs the tool with the arguments (a shell text) and, when `input` is not
 // null, that text on its standard input.
-Run run_tool(const testing::ScratchFolder& scratch, const std::string& arguments,
+ToolRun run_tool(const testing::ScratchFolder& scratch, const std::string& arguments,
              const char* input = nullptr) {
   const fs::path in = scratch.write("stdin.txt", input ? input : "");
   const fs::path out = scratch.path() / "stdout.txt";
@@ -46,7 +46,7 @@ TEST(KaveroAnalyze, PrintsTheAnalysedDocument) {
   for (const std::string& source : {std::string("'") + file.string() + "'", std::string("-"),
                                     std::string()}) {
     SCOPED_TRACE(source);
-    const Run run = run_tool(scratch, morvik + " " + source, "The dog runs.");
+    const ToolRun run = run_tool(scratch, morvik + " " + source, "The dog runs.");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind("Sentence:(0,13)\n", 0), 0u) << run.out;
@@ -56,7 +56,7 @@ TEST(KaveroAnalyze, PrintsTheAnalysedDocument) {
     EXPECT_EQ(run.out.find("run:Nn-Pl"), std::string::npos) << run.out;
   }
   // Analyser options reach the analysis: without the tagger both readings stay.
-  const Run untagged = run_tool(scratch, morvik + " --options '{\"hmm\": \"false\"}'",
+  const ToolRun untagged = run_tool(scratch, morvik + " --options '{\"hmm\": \"false\"}'",
                                 "The dog runs.");
   EXPECT_EQ(untagged.status, 0);
   EXPECT_NE(untagged.out.find("run:Nn-Pl"), std::string::npos) << untagged.out;
@@ -89,7 +89,7 @@ TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
-    const Run run = run_tool(scratch, c.arguments, "The dog runs.");
+    const ToolRun run = run_tool(scratch, c.arguments, "The dog runs.");
     EXPECT_EQ(run.status, c.status);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err.rfind(c.error_start, 0), 0u) << run.err;
