@@ -80,6 +80,23 @@ class StreamWriter {
     append(text);
     add_end(end);
   }
+  // A recorded piece followed by its blank.
+  void piece(uint32_t begin, uint32_t end, const std::string& text) {
+    record(begin, end, text);
+    append_byte(' ');
+  }
+  // A text and its blank, without entries: the literal of a token that has
+  // no readings.
+  void unmapped(const std::string& text) {
+    append(text);
+    append_byte(' ');
+  }
+  // The stems of a reading's parts, each a piece spanning the whole token.
+  void parts(const Token& token, const MorphData& reading) {
+    for (const MorphData& part : reading.components) {
+      piece(token.begin, token.end, part.stem);
+    }
+  }
 
   annotation_stream_info stream;
 };
@@ -96,8 +113,7 @@ class get_literal_stream
 
   bool visit(const Token& token) {
     if (!TokenPolicy::take(token)) return true;
-    writer.record(token.begin, token.end, token.literal);
-    writer.append_byte(' ');
+    writer.piece(token.begin, token.end, token.literal);
     return true;
   }
 
@@ -117,8 +133,7 @@ class get_stem_stream
   bool visit(const Token& token) {
     if (!TokenPolicy::take(token)) return true;
     if (token.readings.empty()) {
-      writer.append(token.literal);
-      writer.append_byte(' ');
+      writer.unmapped(token.literal);
       return true;
     }
     const MorphData& reading = token.readings.front();
@@ -126,10 +141,7 @@ class get_stem_stream
     // A tag token whose lexicon result was imported: its stem-stream
     // pieces are the stems of its parts.
     if ((token.flags & token_flags::tagged) != 0) {
-      for (const MorphData& part : reading.components) {
-        writer.record(token.begin, token.end, part.stem);
-        writer.append_byte(' ');
-      }
+      writer.parts(token, reading);
       return true;
     }
     writer.append(reading.stem);
@@ -152,19 +164,14 @@ class get_component_stream
 
   bool visit(const Token& token) {
     if (token.readings.empty()) {
-      writer.append(token.literal);
-      writer.append_byte(' ');
+      writer.unmapped(token.literal);
       return true;
     }
     const MorphData& reading = token.readings.front();
     if (reading.components.empty()) {
-      writer.record(token.begin, token.end, reading.stem);
-      writer.append_byte(' ');
-      return true;
-    }
-    for (const MorphData& part : reading.components) {
-      writer.record(token.begin, token.end, part.stem);
-      writer.append_byte(' ');
+      writer.piece(token.begin, token.end, reading.stem);
+    } else {
+      writer.parts(token, reading);
     }
     return true;
   }
@@ -182,16 +189,14 @@ class get_head_stream : public Visitor<get_head_stream<Stream, Traits>> {
 
   bool visit(const Token& token) {
     if (token.readings.empty()) {
-      writer.append(token.literal);
-      writer.append_byte(' ');
+      writer.unmapped(token.literal);
       return true;
     }
     const MorphData& reading = token.readings.front();
     const std::string& head = reading.components.empty()
                                   ? reading.stem
                                   : reading.components.back().stem;
-    writer.record(token.begin, token.end, head);
-    writer.append_byte(' ');
+    writer.piece(token.begin, token.end, head);
     return true;
   }
 
@@ -209,9 +214,8 @@ class get_canonical_stream
 
   bool visit(const Concept& concept_annotation) {
     if (!concept_annotation.has_attribute("canonical")) return true;
-    writer.record(concept_annotation.begin, concept_annotation.end,
-                  concept_annotation.get_attribute("canonical"));
-    writer.append_byte(' ');
+    writer.piece(concept_annotation.begin, concept_annotation.end,
+                 concept_annotation.get_attribute("canonical"));
     writer.append_byte(',');
     return true;
   }

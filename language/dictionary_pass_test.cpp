@@ -262,6 +262,39 @@ TEST(DictionaryPass, AbbreviationWhenTheNextWordDoesNotStartASentence) {
   }
 }
 
+TEST(SetAbbrevProperties, GuessedReadingByTheFirstCharacter) {
+  struct Case {
+    const char* word;
+    bool got_readings;
+    const char* readings;
+    const char* properties;
+  };
+  const Case cases[] = {
+      {"Dr.", true, "Prop-Std:Dr.@0.1", "abbrev,nf"},
+      {"etc.", true, "Nn-Std:etc.@0.1", "abbrev,nf"},
+      {"3.", true, "Num-Std:3.@0.1", "abbrev,nf"},
+      // Characters, not bytes: é would be the capital Ã read as a byte, and
+      // a full-width capital is upper case.
+      {"éd.", true, "Nn-Std:éd.@0.1", "abbrev,nf"},
+      {"Über.", true, "Prop-Std:Über.@0.1", "abbrev,nf"},
+      {"Ｎｏ.", true, "Prop-Std:Ｎｏ.@0.1", "abbrev,nf"},
+      // The word is the stem as it is; a "+" in it cuts nothing.
+      {"A+B.", true, "Prop-Std:A+B.@0.1", "abbrev,nf"},
+      {"#x.", false, "Punct:#x.", "abbrev"},
+      {"-.", false, "Punct:-.", "abbrev"},
+      // No full stop: no guess.
+      {"Dr", false, "Punct:Dr", "abbrev"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.word);
+    Token token(0, static_cast<uint32_t>(std::string(c.word).size()), c.word);
+    token.readings.emplace_back("Punct", c.word, 1.0);
+    EXPECT_EQ(set_abbrev_properties(&token, {}), c.got_readings);
+    EXPECT_EQ(readings_of(token), c.readings);
+    EXPECT_EQ(properties_of(token), c.properties);
+  }
+}
+
 TEST(DictionaryPass, NumbersWrittenWithLetters) {
   struct Case {
     const char* word;
@@ -443,6 +476,78 @@ TEST(DictionaryPass, NamedLookups) {
   EXPECT_TRUE(has_flag(tag, token_flags::tagged));
 }
 
+TEST(DictionaryPass, PropertyLookupsInSortedOrder) {
+  struct Case {
+    const char* label;
+    std::map<std::string, Answers> named;
+    const char* readings;
+  };
+  // "#fun" carries "hashtag" from the tokenizer and "alpha" and "zeta" added
+  // here; the named lookups are asked in the order of the property names and
+  // the first that knows the word answers.
+  const Case cases[] = {
+      {"first known",
+       {{"alpha", {{"#fun", {"a+Adj"}}}},
+        {"hashtag", {{"#fun", {"h+Nn-Sg"}}}},
+        {"zeta", {{"#fun", {"z+Adv"}}}}},
+       "Adj:a"},
+      {"first silent",
+       {{"alpha", {}},
+        {"hashtag", {{"#fun", {"h+Nn-Sg"}}}},
+        {"zeta", {{"#fun", {"z+Adv"}}}}},
+       "Nn-Sg:h"},
+      {"only the last",
+       {{"alpha", {}}, {"hashtag", {}}, {"zeta", {{"#fun", {"z+Adv"}}}}},
+       "Adv:z"},
+      // None knows it: the main lexicon is asked.
+      {"none", {{"alpha", {}}, {"hashtag", {}}}, "V-Inf:main"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    Scene scene;
+    scene.lexicons.main = {{"#fun", {"main+V-Inf"}}};
+    scene.lexicons.named = c.named;
+    Document doc("a #fun", scene);
+    Token& tag = doc.token("#fun");
+    ASSERT_TRUE(has_flag(tag, token_flags::property_lookup));
+    tag.properties.insert("alpha");
+    tag.properties.insert("zeta");
+    doc.first_pass();
+    EXPECT_EQ(readings_of(tag), c.readings);
+  }
+}
+
+TEST(DictionaryPass, ApostropheLookupTakesNotFoundAway) {
+  Scene scene;
+  scene.apostrophe = "(l').+";
+  scene.lexicons.named["apostrophe"] = {{"Été", {"été+Nn-Sg"}}};
+  Document doc("l'Été", scene);
+  doc.first_pass();
+  ASSERT_EQ(doc.literals(), "l' | Été");
+  EXPECT_EQ(readings_of(doc.token("Été")), "Nn-Sg:été");
+  EXPECT_EQ(properties_of(doc.token("Été")), "init-cap");
+}
+
+TEST(DictionaryPass, HeaderPrefixOnlyWhileTheStartIsArmed) {
+  Scene scene;
+  scene.lexicons.main = {{"Intro", {"intro+Nn-Sg"}},
+                         {"see", {"see+V-Inf"}},
+                         {"more", {"more+Adv"}}};
+  // The quote and "Intro" lie before the first word is marked; "more"
+  // after it.
+  scene.spans = {{0, 1, SpanMark::kHeaderPrefix},
+                 {2, 7, SpanMark::kHeaderPrefix},
+                 {12, 16, SpanMark::kHeaderPrefix}};
+  Document doc("\" Intro see more", scene);
+  doc.first_pass();
+  ASSERT_EQ(doc.literals(), "\" | Intro | see | more");
+  std::vector<std::string> prefixed;
+  for (const Token* token : doc.tokens()) {
+    if (token->properties.count("hdr-prefix")) prefixed.push_back(token->literal);
+  }
+  EXPECT_EQ(prefixed, (std::vector<std::string>{"\"", "Intro"}));
+}
+
 TEST(DictionaryPass, TokensTheDictionaryDoesNotTouch) {
   Scene scene;
   scene.lexicons.main = {{",", {"x+Adj"}}, {"<b>", {"x+Adj"}}};
@@ -511,6 +616,15 @@ TEST(AddLowercaseMorphdata, NewFirstWordOfASentence) {
   Document number("12", scene);
   add_lowercase_morphdata(number.blackboard(), number.tokens().front());
   EXPECT_EQ(readings_of(number.token("12")), "Num:12");
+
+  scene.lexicons.main = {{"the", {"the+Det"}}};
+  Document final_readings("The", scene);
+  Token& the = final_readings.token("The");
+  the.readings.emplace_back("Prop-Std", "The", 1.0);
+  the.flags |= token_flags::readings_final;
+  add_lowercase_morphdata(final_readings.blackboard(), &the);
+  EXPECT_EQ(readings_of(the), "Prop-Std:The");
+  EXPECT_EQ(properties_of(the), "init-cap,nf");
 }
 
 TEST(SecondPass, ConditionsSelectTokensToLookUpAgain) {
@@ -582,6 +696,13 @@ TEST(SecondPass, LookupsOfANotFoundWord) {
        {},
        "Prop-Std:Zqx@0.5 | Nn-Sg:zqx@0.5",
        "all-cap,test"},
+      // A first character of several bytes is capitalised whole.
+      {"see ＡＢＣ",
+       "ＡＢＣ",
+       {{"Ａｂｃ", {"Abc+Prop-Std"}}},
+       {},
+       "Prop-Std:Abc",
+       "all-cap,test"},
       // The other lookups of the chain.
       {"see zq", "zq", {}, {{"zq", {"zq+Adj"}}}, "Adj:zq", "test"},
       // Still unknown: the first pass's fallback stays.
@@ -605,6 +726,31 @@ TEST(SecondPass, LookupsOfANotFoundWord) {
     EXPECT_EQ(readings_of(doc.token(c.word)), c.readings);
     EXPECT_EQ(properties_of(doc.token(c.word)), c.properties);
   }
+}
+
+TEST(SecondPass, HeaderSentenceLooksTheLowerCasedWordUp) {
+  Scene scene;
+  scene.options = R"({"detect_headers": "true"})";
+  scene.conditions = nlohmann::json::parse(
+      R"([{"type": "property", "value": "init-cap", "action": "overwrite"}])");
+  scene.lexicons.main = {{"annual", {"annual+Adj"}},
+                         {"report", {"report+Nn-Sg"}}};
+  Document doc("Annual Report 2020\nAnnual figures were good today", scene);
+  doc.first_pass();
+  Blackboard& bb = doc.blackboard();
+  auto later = std::make_shared<FixedLexicon>(
+      Answers{{"annual", {"annual+Adv"}}, {"report", {"report+V-Inf"}}});
+  bb.morph_data->lookups = {std::make_shared<core::LookupProxy>(later, &bb)};
+  additional_dictionary_lookup_information(bb);
+
+  const std::vector<Token*> tokens = doc.tokens();
+  // In the header the lower-cased answer replaces the readings; the
+  // condition's action is not run, so the token keeps its properties.
+  EXPECT_EQ(readings_of(*tokens[1]), "V-Inf:report");
+  EXPECT_EQ(properties_of(*tokens[1]), "init-cap,test");
+  // Outside a header the capitalised word keeps what it had.
+  EXPECT_EQ(tokens[3]->literal, "Annual");
+  EXPECT_EQ(readings_of(*tokens[3]), "Prop-Std:Annual");
 }
 
 // The whole first pass over the test language: its tokenizer, its lookup

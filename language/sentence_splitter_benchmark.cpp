@@ -61,6 +61,8 @@ void Prose(benchmark::State& state) {
 
 void OneLongWord(benchmark::State& state) { split(state, "a", 3); }
 
+void FullStops(benchmark::State& state) { split(state, "a.", 3); }
+
 void FullStopsAndHyphens(benchmark::State& state) { split(state, "a.-", 3); }
 
 void FullStopsBeforeCapitals(benchmark::State& state) {
@@ -80,6 +82,7 @@ void HyphensBeforeWhiteSpace(benchmark::State& state) {
 
 KAVERO_SPLIT_BENCHMARK(Prose);
 KAVERO_SPLIT_BENCHMARK(OneLongWord);
+KAVERO_SPLIT_BENCHMARK(FullStops);
 KAVERO_SPLIT_BENCHMARK(FullStopsAndHyphens);
 KAVERO_SPLIT_BENCHMARK(FullStopsBeforeCapitals);
 KAVERO_SPLIT_BENCHMARK(ColonsWithoutLineFeeds);

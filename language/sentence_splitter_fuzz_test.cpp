@@ -571,6 +571,37 @@ TEST(SentenceSplitterFuzz, RandomTextsCutAsThePlainRulesCutThem) {
   EXPECT_LT(invalid, kTexts - 1000);
 }
 
+// Long texts that defeat short look-arounds: few or no blanks, so the word
+// and sentence scans would run far back or to the end of the text again and
+// again. What the remembered and bounded scans find must be what the plain
+// rules find.
+TEST(SentenceSplitterFuzz, LongTextsWithoutWhiteSpaceCutAsThePlainRulesCutThem) {
+  // The last alternative matches words that reach far back.
+  const Regex abbreviations(R"(Dr\.|e\.g\.|a\.|(?:a\.-)+a\.)", false);
+  const std::vector<std::string> units = {
+      "a.",     "a.-",   "a.B.c-", "x",     "Dr.",   "e.g.",  "a@b.C/",
+      "a.a.A",  "1.",    "a)",     "##",    "?",     "a: ",   ":",
+      " \n",    "-\n \n", "-\nx",   "\u2026", "x\u00E0.", "a.\n",
+  };
+  for (const std::string& unit : units) {
+    std::string text;
+    while (text.size() < 6000) text += unit;
+    for (const int32_t line_limit : {3, 0}) {
+      for (const bool with_abbreviations : {false, true}) {
+        SCOPED_TRACE(printable(unit) + " line limit " +
+                     std::to_string(line_limit) +
+                     (with_abbreviations ? " abbreviations" : ""));
+        SplitterSettings settings;
+        settings.line_limit = line_limit;
+        settings.abbreviations = with_abbreviations ? &abbreviations : nullptr;
+        const Outcome expected = plain_split(text, settings, true);
+        ASSERT_TRUE(expected.error.empty()) << expected.error;
+        EXPECT_EQ(split(text, settings), expected);
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kavero
 }  // namespace zel

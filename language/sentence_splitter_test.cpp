@@ -160,6 +160,26 @@ TEST(SentenceSplitter, CutsTheSampleTexts) {
        {"inter-\nNational"}, {}},
       {"hyphen joining off", "inter-\nnational law", nullptr,
        {"inter-\nnational law"}, {}, false, false},
+      // The joined word takes the first character after its letters along;
+      // blanks fill the rest of the continuation's old place.
+      {"a joined word before a full stop", "inter-\nnational.", nullptr,
+       {"international.  "}, {}, false, true, "", "international.  "},
+      {"blanks between the hyphen and the line break", "inter- \t\nnational",
+       nullptr, {"international    "}, {}, false, true, "",
+       "international    "},
+      {"a carriage return and a line feed after the hyphen",
+       "inter-\r\nnational", nullptr, {"international   "}, {}, false, true,
+       "", "international   "},
+      {"three line feeds after the hyphen", "inter-\n\n\nnational", nullptr,
+       {"international    "}, {}, false, true, "", "international    "},
+      {"four line feeds after the hyphen", "inter-\n\n\n\nnational", nullptr,
+       {"inter-", "national"}, {}},
+      {"a hyphen at the line end of the text's end", "inter-\n", nullptr,
+       {"inter-\n"}, {}},
+      {"a hyphen that is the first byte of the text", "-\nnational", nullptr,
+       {"-\nnational"}, {}},
+      {"a hyphen after a first byte that is a hyphen", "--\nnational", nullptr,
+       {"-national  "}, {}, false, true, "", "-national  "},
       {"a numbered header", "Intro\n1. Scope", nullptr,
        {"Intro\n", "1. Scope"}, {"1./2"}},
       {"a header prefix that is an abbreviation", "Intro\niv. Scope",
@@ -222,6 +242,18 @@ TEST(SentenceSplitter, CutsTheSampleTexts) {
     }
     EXPECT_EQ(error, c.error);
     EXPECT_EQ(sink.texts, c.sentences);
+    // Each sentence begins where its text first occurs after the end of the
+    // sentence before it, so the ranges are pinned, not only the texts.
+    const std::string& joined = c.error.empty() ? document.blackboard.text : c.text;
+    std::vector<std::pair<std::ptrdiff_t, std::ptrdiff_t>> ranges;
+    std::ptrdiff_t after = 0;
+    for (const std::string& sentence : c.sentences) {
+      const size_t found = joined.find(sentence, static_cast<size_t>(after));
+      ASSERT_NE(found, std::string::npos) << sentence;
+      after = static_cast<std::ptrdiff_t>(found + sentence.size());
+      ranges.emplace_back(static_cast<std::ptrdiff_t>(found), after);
+    }
+    EXPECT_EQ(sink.ranges, ranges);
     EXPECT_EQ(spans_of(document.blackboard), c.spans);
     if (c.error.empty()) {
       EXPECT_EQ(document.blackboard.text, c.joined.value_or(c.text));
@@ -397,6 +429,27 @@ TEST(TextToAnnotations, TokenizesTheJoinedWordOfTheBlackboardCopy) {
   EXPECT_EQ(callers, "An inter-\nnational law.");
   EXPECT_EQ(sentences_of(document.blackboard),
             (std::vector<std::string>{"0-23: An | international | law | ."}));
+}
+
+TEST(TextToAnnotations, KeepsTheSentencesMadeBeforeAFailure) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"One. Tw\xFFo.", "Could not process document: Invalid UTF-8"},
+      {"One. Two\xE2\x80", "Could not process document: Not enough space"},
+  };
+  for (const auto& [text, message] : cases) {
+    SCOPED_TRACE(message);
+    EnglishDocument document;
+    try {
+      document.analyzer().text_to_annotations_v2(document.blackboard,
+                                                 text.data(), text.size());
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), message);
+    }
+    EXPECT_EQ(sentences_of(document.blackboard),
+              std::vector<std::string>{"0-4: One | ."});
+    EXPECT_EQ(document.blackboard.sentences.size(), 1u);
+  }
 }
 
 TEST(TextToAnnotations, ReportsTokenizerErrorsAndLeavesNoHalfMadeSentence) {

@@ -1,5 +1,8 @@
 #include "language/splitter_settings.h"
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -31,6 +34,32 @@ TEST(SplitterSettings, TheHeaderPrefixPatternMatchesWholeHeaderPrefixes) {
   for (const std::string& other : others) {
     EXPECT_FALSE(header_prefix_pattern.regex_match(other)) << other;
   }
+}
+
+// The limits as this process found them: the environment's values when it
+// sets them, else 60 and 80.
+TEST(SplitterSettings, TheLimitsAreTheEnvironmentsOrTheDefaults) {
+  const char* field = std::getenv("KAVERO_MAX_FIELD_SIZE");
+  const char* value = std::getenv("KAVERO_MAX_VALUE_SIZE");
+  EXPECT_EQ(max_field_size, field != nullptr ? std::atoi(field) : 60);
+  EXPECT_EQ(max_value_size, value != nullptr ? std::atoi(value) : 80);
+}
+
+// The limits are read as the library is loaded: a process started with the
+// variables set has them.
+TEST(SplitterSettings, TheLimitsAreReadFromTheEnvironmentAtLoad) {
+  if (std::getenv("KAVERO_MAX_FIELD_SIZE") != nullptr ||
+      std::getenv("KAVERO_MAX_VALUE_SIZE") != nullptr) {
+    GTEST_SKIP() << "the environment sets the limits already";
+  }
+  char self[4096] = {};
+  ASSERT_GT(readlink("/proc/self/exe", self, sizeof self - 1), 0);
+  const std::string command =
+      std::string("KAVERO_MAX_FIELD_SIZE=7 KAVERO_MAX_VALUE_SIZE=123 '") + self +
+      "' "
+      "--gtest_filter=SplitterSettings.TheLimitsAreTheEnvironmentsOrTheDefaults"
+      " >/dev/null 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
 }  // namespace
