@@ -149,10 +149,6 @@ std::string Engine::property(const std::string& name) const {
 
 std::string Engine::info() const { not_available("info"); }
 
-std::shared_ptr<afst::AFst> Engine::get_language_identifier_data() const {
-  not_available("get_language_identifier_data");
-}
-
 // No policy object exists until the purge policy is part of the engine; the
 // constructor refuses every configuration that would need one.
 void Engine::check_language_purge() const {}

@@ -11,8 +11,8 @@
 //
 // The plugin collection is made empty with the engine; operations of
 // subsystems that are not part of the engine yet (domains, plugin loading,
-// engine information, language identification, purging) raise
-// zel::Exception saying that the operation is not available yet.
+// engine information, purging) raise zel::Exception saying that the
+// operation is not available yet.
 
 #ifndef KAVERO_ENGINE_ENGINE_H_
 #define KAVERO_ENGINE_ENGINE_H_
@@ -76,6 +76,10 @@ class Engine : public EngineInterface,
   std::string property(const std::string& name) const override;
   std::string info() const override;
   std::string languages() const override;
+  // Reads "lid.fst" from the root folder's "morvik" folder, else from the
+  // first resource folder that has one that reads; raises zel::Exception
+  // "Could not load language identification data. [lid.fst]" when none does.
+  // Implemented with the language identifier.
   std::shared_ptr<afst::AFst> get_language_identifier_data() const override;
   void check_language_purge() const override;
   void check_language_file(const std::string& path) const override;
@@ -119,6 +123,9 @@ class Engine : public EngineInterface,
   mutable std::mutex mutex_;
   // Transducer file path -> its network, shared by every language.
   mutable std::map<std::string, std::shared_ptr<afst::AFst>> afst_cache;
+  // The language-identification network, read from "lid.fst" on the first
+  // request and kept for the engine's life.
+  mutable std::shared_ptr<afst::AFst> language_identifier_data_;
   mutable std::mutex regex_mutex_;
   mutable RegexFactory regex_factory_;
   std::shared_ptr<ResourceManagment> purge_policy_;

@@ -114,7 +114,6 @@ TEST(Engine, OperationsOfSubsystemsStillToComeSayThatTheyAreNotAvailable) {
       {"purge_domains", [&] { api.purge_domains("{}"); }},
       {"init_plugins", [&] { api.init_plugins(); }},
       {"info", [&] { api.info(); }},
-      {"get_language_identifier_data", [&] { api.get_language_identifier_data(); }},
       {"release_domain_no_lock", [&] { api.release_domain_no_lock("d"); }},
   };
   for (const auto& [name, call] : calls) {

@@ -153,6 +153,23 @@ TEST(Disambiguate, UnambiguousTokensAreNotWeighed) {
   EXPECT_TRUE(none->readings.empty());
 }
 
+// With a postagger, a token of two or more readings is handed to the
+// engine, in a sentence and only there. The engine cannot weigh readings in
+// this build and says so rather than leave them as if they were weighed.
+TEST(Disambiguate, AmbiguousTokensReachTheEngine) {
+  Document document;
+  document.blackboard().morph_data->postagger = empty_postagger();
+  // A token directly in the document list is not a sentence's token.
+  Token* loose = Document::add_token(*document.blackboard().annotations, 0,
+                                     {reading(0, 0.5), reading(0, 0.25)});
+  EXPECT_TRUE(disambiguate(document.blackboard()));
+  EXPECT_EQ(weights(*loose), (std::vector<double>{0.5, 0.25}));
+
+  Document::add_token(document.add_sentence()->annotations, 0,
+                      {reading(0, 0.5), reading(0, 0.25)});
+  EXPECT_THROW(disambiguate(document.blackboard()), zel::Exception);
+}
+
 TEST(DisambiguationEngine, NeedsAPostagger) {
   core::MorphData data;
   EXPECT_THROW(disambiguation::Engine engine(data), zel::Exception);

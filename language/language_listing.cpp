@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
+#include <system_error>
 #include <vector>
 
 #include "base/file.h"
+#include "base/logging.h"
 #include "engine/engine.h"
 
 namespace zel {
@@ -42,10 +44,23 @@ std::string Engine::languages() const {
     // Listed by file name, so that which of several files of one language
     // is shown does not depend on the file system's order.
     std::vector<fs::path> files;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
-      if (entry.is_regular_file() && entry.path().extension() == ".language") {
-        files.push_back(entry.path());
+    // A folder that cannot be listed (removed or made unreadable since the
+    // engine was made) lists nothing; the other folders are still listed.
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
+      std::error_code status_error;
+      if (entries->is_regular_file(status_error) &&
+          entries->path().extension() == ".language") {
+        files.push_back(entries->path());
       }
+    }
+    if (error) {
+      wlog::log(wlog::kRuntimeId, wlog::kLevelWarning, [&](std::ostream& os) {
+        os << "[Language] Cannot list the resource folder [" << folder
+           << "]: " << error.message();
+      });
+      files.clear();
     }
     std::sort(files.begin(), files.end());
     for (const fs::path& file : files) {

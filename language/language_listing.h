@@ -11,7 +11,8 @@
 // with the first of its files the scan meets. The support description says
 // which of "tokenizer" (or else "tokenizer_locale") and "morph_chain" the
 // configuration has; it is null when it has neither, and {"error": "Invalid
-// json language file."} when the file is no JSON.
+// json language file."} when the file is no JSON. A folder that cannot be
+// listed lists nothing, and the other folders are listed all the same.
 
 #ifndef KAVERO_LANGUAGE_LANGUAGE_LISTING_H_
 #define KAVERO_LANGUAGE_LANGUAGE_LISTING_H_

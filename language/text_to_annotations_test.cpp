@@ -10,6 +10,7 @@
 #include "base/exception.h"
 #include "language/offset_table.h"
 #include "language/runtime_log_testutil.h"
+#include "language/sentence_layout_testutil.h"
 #include "language/tokenizer_testutil.h"
 
 namespace zel {
@@ -18,6 +19,7 @@ namespace {
 
 using testing::RuntimeLog;
 using testing::TokenizedDocument;
+using testing::expect_consistent;
 using testing::load_test_language;
 using testing::make_language;
 using testing::readings_of;
@@ -208,11 +210,20 @@ TEST(TextToAnnotations, SplitsLooksUpAndRepairs) {
   Blackboard& blackboard = document.blackboard();
   blackboard.analyzer->text_to_annotations(blackboard, blackboard.text.data(),
                                            blackboard.text.size());
+  expect_consistent(blackboard, "repaired");
   const std::vector<std::pair<uint32_t, uint32_t>> ranges =
       sentence_ranges(blackboard);
   ASSERT_EQ(ranges.size(), 4u) << layout(blackboard);
   EXPECT_EQ(ranges[0], range_of(text, "Ça va?"));
   EXPECT_EQ(ranges[1], range_of(text, "Très bien!?"));
+  // The cut sentences are measured in bytes too, after the two letters
+  // that take two bytes each.
+  EXPECT_EQ(ranges[2].first, text.find("airport"));
+  EXPECT_EQ(ranges[3].second, text.size());
+  for (const Token* token : document.all_tokens()) {
+    EXPECT_EQ(text.substr(token->begin, token->end - token->begin),
+              token->literal);
+  }
   // The ICU sentence of 161 words is cut after 150 tokens.
   const std::vector<Sentence*> sentences = document.sentences();
   EXPECT_EQ(tokens_of(sentences[2]->annotations).size(), 150u);
@@ -233,11 +244,13 @@ TEST(TextToAnnotations, ChoosesTheSplitter) {
   icu.blackboard().analyzer->text_to_annotations(
       icu.blackboard(), icu.blackboard().text.data(), text.size());
   EXPECT_EQ(icu.sentences().size(), 2u);
+  expect_consistent(icu.blackboard(), "icu");
 
   TokenizedDocument characters(test_language(), text);
   characters.blackboard().analyzer->text_to_annotations(
       characters.blackboard(), characters.blackboard().text.data(), text.size());
   EXPECT_EQ(characters.sentences().size(), 1u);
+  expect_consistent(characters.blackboard(), "character level");
 }
 
 }  // namespace
