@@ -22,7 +22,7 @@
 #include "language/lookup_proxy.h"
 #include "language/offset_table.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "language/tokenizer_facade.h"
 
 namespace zel {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "base/output_capture_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "core-afst/builder.h"
 #include "core-afst/network_paths_testutil.h"
 
@@ -27,6 +28,7 @@ using Paths = std::set<std::string>;
 using zel::testing::accepted_paths;
 using zel::testing::accepted_relations;
 using zel::testing::capture_stdout;
+using zel::testing::ScratchFolder;
 
 std::string error_of(const std::function<void()>& call) {
   try {
@@ -36,20 +38,6 @@ std::string error_of(const std::function<void()>& call) {
   }
   return "(none)";
 }
-
-// A folder of its own under the system's temporary folder, removed at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "afst-builder-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 // Pushes arcs, each written "in:out" or as one text for both sides.
 void push_arcs(Builder& b, const std::vector<std::string>& arcs) {
@@ -218,8 +206,8 @@ TEST(BuilderOperationsTest, InvertSwapsTheTablesForLaterNetworks) {
 }
 
 TEST(BuilderOperationsTest, SaveAndReadBack) {
-  TempFolder folder;
-  const std::string path = folder.file("net.fst");
+  ScratchFolder folder;
+  const std::string path = folder.str("net.fst");
   Builder b;
   add_rule(b, {"H", "a", "u", "s", "eps:+Nn"});
   add_rule(b, {"a", "b:x"});
@@ -242,10 +230,10 @@ TEST(BuilderOperationsTest, SaveAndReadBack) {
 }
 
 TEST(BuilderOperationsTest, FileErrors) {
-  TempFolder folder;
-  const std::string missing_folder = folder.file("no/such/folder/net.fst");
-  const std::string missing_file = folder.file("missing.fst");
-  const std::string text_file = folder.file("text.fst");
+  ScratchFolder folder;
+  const std::string missing_folder = folder.str("no/such/folder/net.fst");
+  const std::string missing_file = folder.str("missing.fst");
+  const std::string text_file = folder.str("text.fst");
   std::ofstream(text_file) << "not a network\n";
   Builder b;
   add_rule(b, {"a"});

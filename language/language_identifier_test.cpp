@@ -20,7 +20,7 @@
 #include "language/language_names.h"
 #include "language/lid_testutil.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace lid {

@@ -20,7 +20,7 @@
 #include "language/lookup_descriptor.h"
 #include "language/lookup_type.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "language/token_map.h"
 
 namespace zel {

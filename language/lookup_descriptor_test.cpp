@@ -18,7 +18,7 @@
 #include "engine/engine.h"
 #include "language/lookup_type.h"
 #include "language/morph_data.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace kavero {

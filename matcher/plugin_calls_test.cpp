@@ -19,7 +19,7 @@
 #include "base/options.h"
 #include "engine/engine.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "matcher/plugin_collection.h"
 #include "matcher/runtime_context.h"
 
