@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace {
