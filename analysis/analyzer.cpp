@@ -1,11 +1,24 @@
 #include "analysis/analyzer.h"
 
+#include <cstdint>
+#include <iostream>
+#include <sstream>
 #include <utility>
 
+#include <utf8.h>
+
+#include "analysis/annotation_printer.h"
+#include "analysis/blackboard.h"
+#include "analysis/document_hooks.h"
 #include "analysis/option_collection.h"
+#include "base/exception.h"
 #include "base/logging.h"
 #include "engine/engine_interface.h"
+#include "language/dictionary_pass.h"
+#include "language/disambiguation.h"
+#include "language/hmm_tagger.h"
 #include "language/language_module.h"
+#include "language/offset_table.h"
 #include "matcher/instance_store.h"
 
 namespace zel {
@@ -17,6 +30,49 @@ constexpr char kResolveFormatedAttribute[] =
     "::python::kavero.plugin::resolve_formated_attribute";
 constexpr char kSetDocumentDate[] = "::python::kavero.plugin::set_document_date";
 constexpr char kResolveDate[] = "::python::kavero.plugin::resolve_date";
+
+// Annotation offsets are 32-bit and signed in places (ICU positions), so a
+// text must stay below 2 GiB.
+constexpr uint64_t kLongestText = INT32_MAX;
+
+[[noreturn]] void throw_message(const std::string& text) {
+  std::ostringstream message;
+  message << text;
+  throw Exception(message);
+}
+
+// Runs an analysis step and reports every UTF-8 error of the UTF-8 library
+// (bad bytes, cut sequences, invalid code points) in one way.
+template <typename Step>
+auto with_utf8_errors_reported(Step&& step) -> decltype(step()) {
+  try {
+    return step();
+  } catch (const utf8::exception&) {
+    throw_message("Invalid utf8 character.");
+  }
+}
+
+// The rule-based disambiguation and the tagger, as the language and the
+// option view allow.
+void disambiguate_and_tag(Blackboard& blackboard) {
+  if (blackboard.morph_data != nullptr && blackboard.morph_data->postagger &&
+      blackboard.option_view->get_bool("disambiguate", true)) {
+    auto_disambiguate(blackboard);
+    disambiguate(blackboard);
+  }
+  if (blackboard.option_view->get_bool("hmm", true) &&
+      core::hmm::can_execute(blackboard)) {
+    core::hmm::execute(blackboard);
+  }
+}
+
+void print_annotations(const Blackboard& blackboard) {
+  if (!blackboard.dbg["print_annotations"] || !blackboard.annotations) return;
+  RawAnnotationPrinter printer(std::cout);
+  for (Annotation* annotation : *blackboard.annotations) {
+    printer.visit(annotation);
+  }
+}
 
 }  // namespace
 
@@ -64,6 +120,56 @@ const std::string& Analyzer::filename() const {
   static const std::string kNoFile;
   if (!language_module_ || !language_module_->module_data) return kNoFile;
   return language_module_->module_data->config_file;
+}
+
+bool Analyzer::generate(Blackboard& blackboard) {
+  return with_utf8_errors_reported([&] {
+    blackboard.set_analyzer(shared_from_this());
+    if (!open_document(blackboard)) return false;
+    wlog::log(wlog::kRuntimeId, wlog::kLevelTrace,
+              [](std::ostream& os) { os << "BEGIN process document"; });
+    additional_dictionary_lookup_information(blackboard);
+    disambiguate_and_tag(blackboard);
+    close_document(blackboard);
+    print_annotations(blackboard);
+    return true;
+  });
+}
+
+bool Analyzer::generate(Blackboard& blackboard, const char* text,
+                        unsigned long length) {
+  if (length > kLongestText) {
+    std::ostringstream message;
+    message << "Text too long: " << length << " bytes (the limit is "
+            << kLongestText << " bytes).";
+    throw Exception(message);
+  }
+  return with_utf8_errors_reported([&] {
+    blackboard.set_analyzer(shared_from_this());
+    if (!open_document(blackboard)) return false;
+    const std::string input_type = blackboard.options->get("input_type");
+    if (input_type.empty() || input_type == "text") {
+      if (!blackboard.language_module) {
+        throw_message("No language module to analyse the text with.");
+      }
+      blackboard.text.assign(text, length);
+      blackboard.text_length = length;
+      blackboard.offset_table = generate_offset_mappings(
+          blackboard.text.data(), static_cast<int>(length));
+      text_to_annotations(blackboard, blackboard.text.data(), length);
+      disambiguate_and_tag(blackboard);
+      if (engine_) engine_->collect_volume_size(length);
+    } else if (input_type == "document") {
+      add_dictionary_lookup_information(blackboard);
+    } else if (input_type == "json") {
+      throw_message("Input type not supported yet: json");
+    } else {
+      throw_message("Input type not supported: [text,json]");
+    }
+    close_document(blackboard);
+    print_annotations(blackboard);
+    return true;
+  });
 }
 
 dbg_options_wrapper::dbg_options_wrapper(const Analyzer* analyzer)

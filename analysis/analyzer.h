@@ -74,6 +74,48 @@ class Analyzer : public std::enable_shared_from_this<Analyzer>,
   // language.
   const std::string& filename() const;
 
+  // Analyses one document into the blackboard, in this order: the
+  // blackboard works for this analyzer (Blackboard::set_analyzer); the
+  // document-open hook (analysis/document_hooks.h), whose refusal ends the
+  // call with false before anything else runs; the reading of the input;
+  // the rule-based disambiguation, when the language has a postagger
+  // transducer and the option view's "disambiguate" is on (default true);
+  // the part-of-speech tagger, when the language has tagger tables and
+  // "hmm" is on (default true); the document-close hook; and, with the
+  // debug flag "print_annotations", the debug print of the document list on
+  // standard output. True unless the open hook refused the document.
+  //
+  // The input is read as the document option "input_type" says (the
+  // analyzer options are not asked):
+  //   "" or "text"  the text is copied into the blackboard, which gets its
+  //                 offset table, and split into sentences and tokens with
+  //                 their readings, repaired (text_to_annotations); the
+  //                 engine is told the text's size. Without a language
+  //                 module zel::Exception "No language module to analyse
+  //                 the text with." is raised after the open hook.
+  //   "document"    the dictionary pass runs over the annotations the
+  //                 blackboard holds already; no text is read.
+  //   "json"        analysed JSON: its reader is not part of the analyzer
+  //                 yet, so zel::Exception "Input type not supported yet:
+  //                 json" is raised after the open hook.
+  // Any other type raises zel::Exception "Input type not supported:
+  // [text,json]" after the open hook.
+  //
+  // A text of 2 GiB or more is refused up front, before the open hook,
+  // with zel::Exception "Text too long: " + its length + " bytes (the limit
+  // is 2147483647 bytes)." since annotation offsets are 32-bit. Every UTF-8
+  // error met in the analysis (bad bytes, cut sequences, invalid code
+  // points) is raised as zel::Exception "Invalid utf8 character."; other
+  // errors propagate and leave the blackboard as far as it was built. The
+  // close hook runs only after a successful analysis. The analyzer must be
+  // owned by a shared pointer (std::bad_weak_ptr otherwise).
+  bool generate(Blackboard& blackboard, const char* text,
+                unsigned long length);
+  // The same over the annotations the blackboard already holds: the second
+  // dictionary pass (language/dictionary_pass.h) takes the place of the
+  // reading of the input.
+  bool generate(Blackboard& blackboard);
+
   const std::shared_ptr<IOptions>& options() const { return analyzer_options_; }
   const std::shared_ptr<EngineInterface>& engine() const { return engine_; }
   const std::shared_ptr<LanguageModule>& language_module() const {

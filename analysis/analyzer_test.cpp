@@ -18,26 +18,20 @@
 #include "engine/engine.h"
 #include "language/language_module.h"
 #include "language/runtime_log_testutil.h"
+#include "base/error_message_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
+using zel::testing::message_of;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 using Flags = std::set<std::string>;
 
-const fs::path kTestLanguage = fs::weakly_canonical(
-    fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik");
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
+const fs::path kTestLanguage = testing::test_language_folder();
 
 std::shared_ptr<Analyzer> analyzer_of(const std::string& options) {
   return std::make_shared<Analyzer>(nullptr, nullptr, convert_string_to_api_options(options));

@@ -22,12 +22,16 @@
 #include "language/lookup_proxy.h"
 #include "language/offset_table.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "language/tokenizer_facade.h"
+#include "base/error_message_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
+
+using zel::testing::message_of;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -36,17 +40,7 @@ using testing::RuntimeLog;
 using testing::ScratchFolder;
 using Answer = std::vector<std::string>;
 
-const fs::path kTestLanguage = fs::weakly_canonical(
-    fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik");
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
+const fs::path kTestLanguage = testing::test_language_folder();
 
 // Documents of analyzers over the test language ("english") and over two
 // configurations of a scratch folder that read the test language's

@@ -26,6 +26,7 @@
 #include "language/hmm_source.h"
 #include "language/hmm_tables.h"
 #include "language/pos_table.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -56,7 +57,7 @@ Resource tables_of(const std::string& source) {
 // The test language's tables, as the build compiled them.
 const Resource& test_language() {
   static const Resource tables =
-      load(std::string(KAVERO_BINARY_DIR) + "/testdata/language/morvik/english.hmm");
+      load((testing::test_language_folder() / "english.hmm").string());
   return tables;
 }
 
@@ -497,7 +498,7 @@ class HmmBlackboard : public ::testing::Test {
   }
 
   static std::string morvik() {
-    return std::string(KAVERO_BINARY_DIR) + "/testdata/language/morvik";
+    return testing::test_language_folder().string();
   }
 
   TestDocument doc_;

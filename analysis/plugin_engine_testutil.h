@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "matcher/plugin_api.h"
 
 namespace zel {

@@ -16,40 +16,22 @@
 #include <gtest/gtest.h>
 
 #include "base/output_capture_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "core-afst/builder.h"
 #include "core-afst/network_paths_testutil.h"
+#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace afst {
 namespace {
 
+using zel::testing::message_of;
+
 using Paths = std::set<std::string>;
 using zel::testing::accepted_paths;
 using zel::testing::accepted_relations;
 using zel::testing::capture_stdout;
-
-std::string error_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "(none)";
-}
-
-// A folder of its own under the system's temporary folder, removed at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "afst-builder-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { std::filesystem::remove_all(path_); }
-  std::string file(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
+using zel::testing::ScratchFolder;
 
 // Pushes arcs, each written "in:out" or as one text for both sides.
 void push_arcs(Builder& b, const std::vector<std::string>& arcs) {
@@ -218,8 +200,8 @@ TEST(BuilderOperationsTest, InvertSwapsTheTablesForLaterNetworks) {
 }
 
 TEST(BuilderOperationsTest, SaveAndReadBack) {
-  TempFolder folder;
-  const std::string path = folder.file("net.fst");
+  ScratchFolder folder;
+  const std::string path = folder.str("net.fst");
   Builder b;
   add_rule(b, {"H", "a", "u", "s", "eps:+Nn"});
   add_rule(b, {"a", "b:x"});
@@ -242,20 +224,20 @@ TEST(BuilderOperationsTest, SaveAndReadBack) {
 }
 
 TEST(BuilderOperationsTest, FileErrors) {
-  TempFolder folder;
-  const std::string missing_folder = folder.file("no/such/folder/net.fst");
-  const std::string missing_file = folder.file("missing.fst");
-  const std::string text_file = folder.file("text.fst");
+  ScratchFolder folder;
+  const std::string missing_folder = folder.str("no/such/folder/net.fst");
+  const std::string missing_file = folder.str("missing.fst");
+  const std::string text_file = folder.str("text.fst");
   std::ofstream(text_file) << "not a network\n";
   Builder b;
   add_rule(b, {"a"});
-  EXPECT_EQ(error_of([&] { b.save(missing_folder); }), "Could not save the " + missing_folder + ".");
-  EXPECT_EQ(error_of([&] { b.save(""); }), "Could not save the .");
+  EXPECT_EQ(message_of([&] { b.save(missing_folder); }), "Could not save the " + missing_folder + ".");
+  EXPECT_EQ(message_of([&] { b.save(""); }), "Could not save the .");
   EXPECT_FALSE(b.write(missing_folder));
   for (const auto& path : {missing_file, text_file, std::string()}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(b.read_fst(path));
-    EXPECT_EQ(error_of([&] { b.read(path); }), "Could not read from stream. [" + path + "]");
+    EXPECT_EQ(message_of([&] { b.read(path); }), "Could not read from stream. [" + path + "]");
   }
   EXPECT_EQ(b.roots()[0]->children.size(), 1u);
 }
@@ -280,7 +262,7 @@ TEST(BuilderOperationsTest, StreamWriteIsTheOptimisedNetwork) {
 
   std::stringstream broken;
   broken.setstate(std::ios::badbit);
-  EXPECT_EQ(error_of([&] { b.write(broken); }), "Could not save to stream.");
+  EXPECT_EQ(message_of([&] { b.write(broken); }), "Could not save to stream.");
   EXPECT_FALSE(b.write(broken, fst::FstWriteOptions("stream")));
 }
 

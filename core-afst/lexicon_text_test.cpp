@@ -17,10 +17,13 @@
 #include "base/output_capture_testutil.h"
 #include "core-afst/builder.h"
 #include "core-afst/network_paths_testutil.h"
+#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace afst {
 namespace {
+
+using zel::testing::message_of;
 
 using Paths = std::set<std::string>;
 using zel::testing::accepted_relations;
@@ -28,15 +31,6 @@ using zel::testing::accepted_relations;
 std::shared_ptr<fst::StdVectorFst> lexicon_of(const std::string& text) {
   std::istringstream lines(text);
   return build_lexicon(lines, "test");
-}
-
-std::string error_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::runtime_error& e) {
-    return e.what();
-  }
-  return "(none)";
 }
 
 TEST(LexiconTextTest, AWordMayHaveSeveralAnalyses) {
@@ -80,16 +74,16 @@ TEST(LexiconTextTest, MalformedEntriesNameTheirLine) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(error_of([&] { zel::testing::capture_stderr([&] { lexicon_of(c.text); }); }), c.error);
+    EXPECT_EQ(message_of([&] { zel::testing::capture_stderr([&] { lexicon_of(c.text); }); }), c.error);
   }
 }
 
 TEST(LexiconTextTest, FileErrors) {
-  EXPECT_EQ(error_of([] { compile_lexicon_file("/no/such/entries.txt", "/tmp/x.fst"); }),
+  EXPECT_EQ(message_of([] { compile_lexicon_file("/no/such/entries.txt", "/tmp/x.fst"); }),
             "can not open file /no/such/entries.txt");
   const std::string entries =
       std::string(KAVERO_SOURCE_DIR) + "/core-afst/testdata/german.lexicon";
-  EXPECT_EQ(error_of([&] { compile_lexicon_file(entries, "/no/such/folder/x.fst"); }),
+  EXPECT_EQ(message_of([&] { compile_lexicon_file(entries, "/no/such/folder/x.fst"); }),
             "Could not save the /no/such/folder/x.fst.");
 }
 

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "base/output_capture_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "core-afst/builder.h"
 #include "core-afst/lexicon_text.h"
 #include "core-afst/word_lookup.h"
@@ -34,14 +35,7 @@ using ::testing::StartsWith;
 
 class ContainerTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "kavero-container-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  std::string path(const std::string& name) const { return dir_.str(name); }
 
   // A database with the record table.
   std::shared_ptr<sqlite3> open_db(const std::string& name = "test.dom") {
@@ -83,7 +77,7 @@ class ContainerTest : public ::testing::Test {
     return "(nothing raised)";
   }
 
-  fs::path dir_;
+  zel::testing::ScratchFolder dir_;
 };
 
 TEST_F(ContainerTest, TableIsCreatedOnceAndNamedExactly) {

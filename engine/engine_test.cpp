@@ -11,31 +11,25 @@
 
 #include "base/exception.h"
 #include "base/options.h"
-#include "engine/temp_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "matcher/plugin_collection.h"
+#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
+using zel::testing::message_of;
+
 namespace fs = std::filesystem;
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 std::shared_ptr<IOptions> options_of(const nlohmann::json& object) {
   return convert_string_to_api_options(object.dump());
 }
 
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
-
 TEST(Engine, MakesItsResourceFoldersCanonicalAndAddsTheKaveroSubfolders) {
-  TempFolder temp;
+  ScratchFolder temp;
   temp.folder("root");
   temp.folder("data/morvik");
   temp.folder("extra");
@@ -57,7 +51,7 @@ TEST(Engine, MakesItsResourceFoldersCanonicalAndAddsTheKaveroSubfolders) {
 }
 
 TEST(Engine, RefusesWhatItCannotDoYet) {
-  TempFolder temp;
+  ScratchFolder temp;
   const std::string root = temp.str();
   struct Case {
     nlohmann::json options;
@@ -84,7 +78,7 @@ TEST(Engine, RefusesWhatItCannotDoYet) {
 }
 
 TEST(Engine, AResourceFolderThatDoesNotExistFailsTheConstruction) {
-  TempFolder temp;
+  ScratchFolder temp;
   for (const std::string& morvik : {temp.str("missing"), temp.str() + ":"}) {
     EXPECT_THROW(Engine(options_of({{"root_path", temp.str()}, {"morvik", morvik}})),
                  fs::filesystem_error)
@@ -93,7 +87,7 @@ TEST(Engine, AResourceFolderThatDoesNotExistFailsTheConstruction) {
 }
 
 TEST(Engine, PropertyGivesOptionsAndRefusesMissingOnes) {
-  TempFolder temp;
+  ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}, {"empty", ""}}));
   EXPECT_EQ(engine.property("root_path"), temp.str());
   EXPECT_EQ(message_of([&] { engine.property("never_set"); }),
@@ -102,7 +96,7 @@ TEST(Engine, PropertyGivesOptionsAndRefusesMissingOnes) {
 }
 
 TEST(Engine, OperationsOfSubsystemsStillToComeSayThatTheyAreNotAvailable) {
-  TempFolder temp;
+  ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
   EngineInterface& api = engine;
   const std::vector<std::pair<std::string, std::function<void()>>> calls = {
@@ -124,7 +118,7 @@ TEST(Engine, OperationsOfSubsystemsStillToComeSayThatTheyAreNotAvailable) {
 }
 
 TEST(Engine, StartsWithOneEmptyPluginCollection) {
-  TempFolder temp;
+  ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
   std::shared_ptr<plugins::PluginCollection> collection = engine.get_plugins_ptr();
   ASSERT_NE(collection, nullptr);
@@ -133,7 +127,7 @@ TEST(Engine, StartsWithOneEmptyPluginCollection) {
 }
 
 TEST(Engine, APluginAlreadyInTheCollectionIsAnsweredFromIt) {
-  TempFolder temp;
+  ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
   // Never called: the collection shuts down only plugins that are set.
   engine.get_plugins()->plugins["held"] = nullptr;
@@ -143,7 +137,7 @@ TEST(Engine, APluginAlreadyInTheCollectionIsAnsweredFromIt) {
 }
 
 TEST(Engine, ReleasingALanguageThatIsNotCachedChangesNothing) {
-  TempFolder temp;
+  ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
   EXPECT_FALSE(engine.release_language("/nowhere/english.language"));
   EXPECT_FALSE(engine.release_language_no_lock(""));
@@ -155,7 +149,7 @@ TEST(Engine, ReleasingALanguageThatIsNotCachedChangesNothing) {
 }
 
 TEST(Engine, KeepsItsOwnCacheOfExpressions) {
-  TempFolder temp;
+  ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
   Regex first = engine.get_regex("[a-z]+");
   Regex second = engine.get_regex("[a-z]+");
@@ -189,7 +183,7 @@ TEST(RelativeToPaths, NamesALanguageByItsPathBelowTheFirstFolderThatHoldsIt) {
 }
 
 TEST(NormalizePaths, ReplacesEveryPathByItsCanonicalForm) {
-  TempFolder temp;
+  ScratchFolder temp;
   temp.folder("a/b");
   std::vector<std::string> paths = {temp.str("a/b/.."), temp.str("a/./b")};
   normalize_paths(paths);

@@ -8,7 +8,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "engine/temp_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace pipeline {
@@ -113,7 +113,7 @@ TEST(PipelineError, KeepsReasonAndWholeComponent) {
 }
 
 TEST(Convert2Paths, CanonicalExistingFoldersInOrder) {
-  testing::TempFolder tmp;
+  testing::ScratchFolder tmp;
   tmp.folder("a/b");
   tmp.folder("c");
   // Relative parts, "." and ".." and a trailing separator go; missing folders
@@ -126,14 +126,14 @@ TEST(Convert2Paths, CanonicalExistingFoldersInOrder) {
 }
 
 TEST(Convert2Paths, ResolvesSymbolicLinks) {
-  testing::TempFolder tmp;
+  testing::ScratchFolder tmp;
   tmp.folder("real");
   fs::create_directory_symlink(tmp.path() / "real", tmp.path() / "link");
   EXPECT_EQ(convert2paths({tmp.str("link")}), std::vector<fs::path>{tmp.path() / "real"});
 }
 
 TEST(Convert2Paths, ResourceFolderBringsItsKaveroSubfolderLast) {
-  testing::TempFolder tmp;
+  testing::ScratchFolder tmp;
   tmp.folder("r/morvik/kavero");
   tmp.folder("x/kavero");
   tmp.folder("y");
@@ -149,7 +149,7 @@ TEST(Convert2Paths, ResourceFolderBringsItsKaveroSubfolderLast) {
   EXPECT_EQ(convert2paths({tmp.str("r/morvik"), tmp.str("s/morvik")}),
             (std::vector<fs::path>{tmp.path() / "r/morvik", tmp.path() / "s/morvik"}));
   // The subfolder is joined to the caller's text, not canonicalised.
-  testing::CurrentFolder here(tmp.path() / "r");
+  testing::WorkingFolder here(tmp.path() / "r");
   EXPECT_EQ(convert2paths({"morvik"}),
             (std::vector<fs::path>{tmp.path() / "r/morvik", fs::path("morvik/kavero")}));
 }

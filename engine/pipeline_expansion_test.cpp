@@ -11,7 +11,7 @@
 
 #include "base/json_exception.h"
 #include "base/logging.h"
-#include "engine/temp_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace pipeline {
@@ -19,8 +19,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-using testing::CurrentFolder;
-using testing::TempFolder;
+using testing::WorkingFolder;
+using testing::ScratchFolder;
 
 json resolved(std::string const& type, std::string const& original, fs::path const& file,
               std::string const& options = "{}") {
@@ -127,7 +127,7 @@ class PipelineExpansion : public ::testing::Test {
     return expand_in(description, {folder()}, true, allow_dev, language);
   }
 
-  TempFolder tmp_;
+  ScratchFolder tmp_;
 };
 
 TEST_F(PipelineExpansion, ResolvesExactNamesToCanonicalFiles) {
@@ -230,7 +230,7 @@ TEST_F(PipelineExpansion, LatestChoiceBetweenEqualVersionsIsFixed) {
       {{"entity@latest.dom", "entity.language"}, "entity@latest", "", "entity@latest.dom"},
   };
   for (Case const& c : cases) {
-    TempFolder tree;
+    ScratchFolder tree;
     for (std::string const& name : c.files) tree.file("F/" + name);
     json const result = expand2json(c.description, std::vector<fs::path>{tree.path() / "F"}, true,
                                     true, c.language);
@@ -329,7 +329,7 @@ TEST_F(PipelineExpansion, ExistingPathsAreUsedDirectly) {
   tmp_.folder("entity");
   file("entity/a.kav");
   file("F/english-entity.dom");
-  CurrentFolder here(tmp_.path());
+  WorkingFolder here(tmp_.path());
 
   EXPECT_EQ(expand_in_f("./rules(o)"),
             json::array({{{"type", "domain"}, {"options", "o"}, {"filename", rules.string()}}}));
@@ -353,7 +353,7 @@ TEST_F(PipelineExpansion, ForbiddenOrUnknownFilesStopTheExpansion) {
   file("notes.txt");
   file("x.dom");
   tmp_.folder("entity");
-  CurrentFolder here(tmp_.path());
+  WorkingFolder here(tmp_.path());
 
   struct Case {
     std::string description;
@@ -406,7 +406,7 @@ TEST_F(PipelineExpansion, OtherFailuresBecomeStdErrorObjects) {
 
 TEST_F(PipelineExpansion, ErrorObjectSurvivesNamesThatAreNotUtf8) {
   file("caf\xE9.txt");
-  CurrentFolder here(tmp_.path());
+  WorkingFolder here(tmp_.path());
   try {
     expand("caf\xE9.txt", {}, true, true, "");
     ADD_FAILURE() << "expanded";
@@ -436,7 +436,7 @@ TEST_F(PipelineExpansion, FolderTextsGoThroughSearchPaths) {
 }
 
 TEST(CountFilesWithExtension, CountsRegularFilesDirectlyInside) {
-  TempFolder tmp;
+  ScratchFolder tmp;
   tmp.file("a.kav");
   tmp.file("b.kav");
   tmp.file("c.txt");
@@ -480,7 +480,7 @@ TEST_F(PipelineExpansion, LogsEachStep) {
   fs::path const english = file("F/english.language");
   file("F/entity@2.dom");
   file("a\"b.dom");
-  CurrentFolder here(tmp_.path());
+  WorkingFolder here(tmp_.path());
   LogCapture capture;
   expand("english,entity,a\"b.dom", {folder().string()}, true, true, "");
   std::string const f = folder().string();

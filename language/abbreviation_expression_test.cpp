@@ -9,7 +9,7 @@
 #include "base/exception.h"
 #include "base/regex.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace kavero {

@@ -20,6 +20,7 @@
 #include "language/morph_data.h"
 #include "language/token_flags.h"
 #include "language/tokenizer_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -758,7 +759,7 @@ TEST(SecondPass, HeaderSentenceLooksTheLowerCasedWordUp) {
 // abbreviation lookup and its guesser.
 TEST(DictionaryPass, TestLanguage) {
   TokenizedDocument doc(testing::load_test_language(
-                            KAVERO_BINARY_DIR "/testdata/language/morvik"),
+                            testing::test_language_folder().string()),
                         "Dr. Smith came.\netc. The bill is big.",
                         R"({"detect_headers": "false"})");
   Blackboard& bb = doc.blackboard();

@@ -9,7 +9,7 @@
 #include "base/exception.h"
 #include "language/hmm_tables.h"
 #include "language/pos_table.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace kavero {

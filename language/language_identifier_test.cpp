@@ -20,11 +20,14 @@
 #include "language/language_names.h"
 #include "language/lid_testutil.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
+#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace lid {
 namespace {
+
+using zel::testing::message_of;
 
 namespace fs = std::filesystem;
 using testing::lid_test_engine;
@@ -35,15 +38,6 @@ std::string repeat(const std::string& text, int times) {
   std::string out;
   for (int i = 0; i < times; ++i) out += text;
   return out;
-}
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(nothing raised)";
 }
 
 class LanguageIdentifier : public ::testing::Test {

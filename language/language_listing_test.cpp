@@ -9,7 +9,7 @@
 
 #include "base/options.h"
 #include "engine/engine.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace kavero {

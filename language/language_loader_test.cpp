@@ -22,31 +22,23 @@
 #include "language/postagger.h"
 #include "language/postagger_text.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "language/token_map.h"
+#include "base/error_message_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
+
+using zel::testing::message_of;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::RuntimeLog;
 using testing::ScratchFolder;
 
-// The test language's folder in the build tree (made when the build is
-// configured, filled when it is built).
-const fs::path kTestLanguage = fs::weakly_canonical(
-    fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik");
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
+const fs::path kTestLanguage = testing::test_language_folder();
 
 std::shared_ptr<IOptions> options_of(const json& object) {
   return convert_string_to_api_options(object.dump());

@@ -14,24 +14,19 @@
 #include "base/regex.h"
 #include "engine/engine.h"
 #include "language/tokenizer_facade.h"
+#include "base/error_message_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
+using zel::testing::message_of;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
+const fs::path kTestLanguage = testing::test_language_folder();
 
 std::shared_ptr<LanguageModule> test_language() {
   static std::shared_ptr<Engine> engine = std::make_shared<Engine>(convert_string_to_api_options(

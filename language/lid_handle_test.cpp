@@ -10,7 +10,7 @@
 #include "base/fatal_exception.h"
 #include "base/options.h"
 #include "language/lid_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace kavero {

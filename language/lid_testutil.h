@@ -18,13 +18,14 @@
 #include "base/options.h"
 #include "engine/engine.h"
 #include "language/language_identifier.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace testing {
 
 // The resource folder that holds the compiled test network, "lid.fst".
 inline std::string lid_test_folder() {
-  return KAVERO_BINARY_DIR "/testdata/language/morvik";
+  return test_language_folder().string();
 }
 
 // An engine whose root and resource folder is lid_test_folder().

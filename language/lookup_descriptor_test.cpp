@@ -18,26 +18,21 @@
 #include "engine/engine.h"
 #include "language/lookup_type.h"
 #include "language/morph_data.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
+#include "base/error_message_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
+using zel::testing::message_of;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::ScratchFolder;
 
-const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
+const fs::path kTestLanguage = testing::test_language_folder();
 
 class LookupDescriptorTest : public ::testing::Test {
  protected:

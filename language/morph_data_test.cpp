@@ -19,25 +19,20 @@
 #include "language/lookup_descriptor.h"
 #include "language/lookup_proxy.h"
 #include "language/lookup_type.h"
+#include "base/error_message_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
+using zel::testing::message_of;
+
 namespace fs = std::filesystem;
 using nlohmann::json;
 using Answer = std::vector<std::string>;
 
-const fs::path kTestLanguage = fs::path(KAVERO_BINARY_DIR) / "testdata" / "language" / "morvik";
-
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
+const fs::path kTestLanguage = testing::test_language_folder();
 
 // The document the lookups answer through: a blackboard of an analyzer with
 // no engine, language or options. Only its lookup cache is used here.

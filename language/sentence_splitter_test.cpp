@@ -22,6 +22,7 @@
 #include "language/sentence_characters.h"
 #include "language/token_flags.h"
 #include "language/tokenizer_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -355,7 +356,7 @@ TEST(SentenceSplitter, ErrorsOfTheSinkAreReportedAsDocumentErrors) {
 
 const std::shared_ptr<LanguageModule>& english() {
   static const std::shared_ptr<LanguageModule> module =
-      testing::load_test_language(KAVERO_BINARY_DIR "/testdata/language/morvik");
+      testing::load_test_language(testing::test_language_folder().string());
   return module;
 }
 

@@ -12,6 +12,7 @@
 #include "language/runtime_log_testutil.h"
 #include "language/sentence_layout_testutil.h"
 #include "language/tokenizer_testutil.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -41,7 +42,7 @@ std::shared_ptr<LanguageModule> plain_language() {
 
 std::shared_ptr<LanguageModule> test_language() {
   static const auto language =
-      load_test_language(KAVERO_BINARY_DIR "/testdata/language/morvik");
+      load_test_language(testing::test_language_folder().string());
   return language;
 }
 

@@ -10,22 +10,16 @@
 #include "analysis/annotation.h"
 #include "analysis/blackboard.h"
 #include "analysis/blackboard_testutil.h"
+#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace instances {
 namespace {
 
-using Names = std::set<std::string>;
+using zel::testing::message_of;
 
-std::string message_of(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "(no exception)";
-}
+using Names = std::set<std::string>;
 
 TEST(ShortTermStore, TracksTheNamesOfTheInstancesOption) {
   struct Case {

@@ -116,6 +116,81 @@ std::string call_function_context(const EngineInterface* engine,
   return result;
 }
 
+std::string open_document(const EngineInterface* engine, const std::string& uri,
+                          const std::vector<DataObject>& arguments) {
+  return call_function_context(
+      engine,
+      [](API& plugin, const char* module, const char* function,
+         const std::vector<DataObject>& args, zel_exception* error) {
+        return plugin.open_document(module, function, args, error);
+      },
+      uri, arguments);
+}
+
+std::string close_document(const EngineInterface* engine,
+                           const std::string& uri,
+                           const std::vector<DataObject>& arguments) {
+  return call_function_context(
+      engine,
+      [](API& plugin, const char* module, const char* function,
+         const std::vector<DataObject>& args, zel_exception* error) {
+        return plugin.close_document(module, function, args, error);
+      },
+      uri, arguments);
+}
+
+std::string call(const EngineInterface* engine, const std::string& uri,
+                 const std::vector<DataObject>& arguments) {
+  log(wlog::kLevelDebug, [&](std::ostream& os) { os << "call " << uri; });
+  const std::vector<std::string> parts =
+      zel::string::split_vector(uri, ":", true);
+  if (parts.size() != 3) {
+    log(wlog::kLevelError, [&](std::ostream& os) {
+      os << kPrefix
+         << "Uri name does not match the plugin format call "
+            "::(.+)::(.+)::(.+) '"
+         << uri << "'";
+    });
+    return std::string();
+  }
+  const std::string& plugin_name = parts[0];
+  // A plugin that is not there is said so in the log: a caller that drops
+  // the empty answer (the warm-up) would otherwise hide it.
+  const auto missing = [&] {
+    log(wlog::kLevelError, [&](std::ostream& os) {
+      os << "Error cannot find plugin:" << plugin_name;
+    });
+    log(wlog::kLevelInfo, [&](std::ostream& os) {
+      os << "Either plugin not loaded or uri name does not start with :: "
+            "from annotation '"
+         << uri << "'";
+    });
+    return std::string();
+  };
+  zel_exception error;
+  error.code = 0;
+  std::string result;
+  try {
+    boost::shared_ptr<API> plugin;
+    if (engine != nullptr) plugin = engine->get_plugin(plugin_name);
+    if (!plugin) return missing();
+    char* text = plugin->call(parts[1].c_str(), parts[2].c_str(), arguments,
+                              &error);
+    if (text != nullptr) {
+      result = text;
+      plugin->free_result(text);
+    }
+    omr::common::handle_exception(error);
+  } catch (const std::out_of_range&) {
+    return missing();
+  }
+  return result;
+}
+
+std::string call(const EngineInterface* engine, const std::string& uri) {
+  return call(engine, uri, {});
+}
+
 std::string trigger(Blackboard& blackboard, const std::string& uri,
                     const std::vector<DataObject>& arguments) {
   if (!blackboard.allow_plugins()) return std::string();

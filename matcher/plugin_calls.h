@@ -58,6 +58,25 @@ std::string call_function_context(const EngineInterface* engine,
                                   const std::string& uri,
                                   const std::vector<DataObject>& arguments);
 
+// call_function_context with API::open_document and API::close_document:
+// a document opens or closes. The answer is the plugin's text.
+std::string open_document(const EngineInterface* engine, const std::string& uri,
+                          const std::vector<DataObject>& arguments);
+std::string close_document(const EngineInterface* engine,
+                           const std::string& uri,
+                           const std::vector<DataObject>& arguments);
+
+// Calls API::call on the plugin the URI names and returns its answer, like
+// call_function_context but without handing the plugin the match context.
+// A URI without three pieces is refused as there (error line, empty
+// answer); without an engine, or when the engine has no such plugin, the
+// answer is empty and the error line "Error cannot find plugin:" + name is
+// logged with the info line of call_function_context. Other errors of the
+// engine's lookup, and the failure the plugin reports, are raised.
+std::string call(const EngineInterface* engine, const std::string& uri,
+                 const std::vector<DataObject>& arguments);
+std::string call(const EngineInterface* engine, const std::string& uri);
+
 // call_function_context with API::trigger over the blackboard's engine;
 // an empty text, without a call, when the blackboard does not allow
 // plugins.

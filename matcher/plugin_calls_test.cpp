@@ -19,7 +19,7 @@
 #include "base/options.h"
 #include "engine/engine.h"
 #include "language/runtime_log_testutil.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 #include "matcher/plugin_collection.h"
 #include "matcher/runtime_context.h"
 
@@ -310,6 +310,60 @@ TEST(PluginCall, AQueuedPluginCallTriggersTheFunctionItsContextNames) {
   EXPECT_TRUE(engine.plugin->calls[0].arguments.empty());
   EXPECT_EQ(engine.plugin->calls[0].context.concept_annotation, &call);
   set_match_context(runtime::Context());
+}
+
+TEST(PluginCall, EachEntryPointReachesItsOwnOperation) {
+  testing::PluginEngine engine;
+  engine.plugin->answer = [](const ScriptedPlugin::Call& call) {
+    return std::optional<std::string>(call.operation + " answered");
+  };
+  const std::string id = "doc-1";
+  const std::vector<DataObject> arguments{{1, id.c_str()}};
+  const EngineInterface* e = engine.engine.get();
+  EXPECT_EQ(open_document(e, "::test::m::open", arguments), "open_document answered");
+  EXPECT_EQ(close_document(e, "::test::m::close", arguments), "close_document answered");
+  EXPECT_EQ(call(e, "::test::m::run", arguments), "call answered");
+  EXPECT_EQ(call(e, "::test::m::run"), "call answered");
+  ASSERT_EQ(engine.plugin->calls.size(), 4u);
+  const std::vector<std::string> arguments_seen[] = {{"doc-1"}, {"doc-1"}, {"doc-1"}, {}};
+  const char* functions[] = {"open", "close", "run", "run"};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(engine.plugin->calls[i].module, "m");
+    EXPECT_EQ(engine.plugin->calls[i].function, functions[i]);
+    EXPECT_EQ(engine.plugin->calls[i].arguments, arguments_seen[i]);
+  }
+  EXPECT_EQ(engine.plugin->freed.size(), 4u);
+}
+
+TEST(PluginCall, CallHandsNoMatchContextAndLogsAMissingPlugin) {
+  testing::PluginEngine engine;
+  Concept concept_annotation(0, 1, "City");
+  runtime::Context context(reinterpret_cast<Blackboard*>(&concept_annotation), "name",
+                           nullptr, &concept_annotation, nullptr);
+  set_match_context(context);
+  call(engine.engine.get(), "::test::m::f");
+  ASSERT_EQ(engine.plugin->calls.size(), 1u);
+  EXPECT_EQ(engine.plugin->calls[0].context.blackboard, nullptr);
+  EXPECT_EQ(engine.plugin->calls[0].context.concept_annotation, nullptr);
+  set_match_context(runtime::Context());
+
+  RuntimeLog log;
+  EXPECT_EQ(call(engine.engine.get(), "::test::m"), "");
+  EXPECT_TRUE(log.has("ERROR",
+                      "[PLUGIN]:Uri name does not match the plugin format call "
+                      "::(.+)::(.+)::(.+) '::test::m'"));
+  engine.engine->get_plugins()->plugins["empty"] = nullptr;
+  EXPECT_EQ(call(engine.engine.get(), "::empty::m::f"), "");
+  EXPECT_EQ(call(nullptr, "::empty::m::f"), "");
+  EXPECT_TRUE(log.has("ERROR", "Error cannot find plugin:empty"));
+  EXPECT_TRUE(log.has("INFO",
+                      "Either plugin not loaded or uri name does not start with :: "
+                      "from annotation '::empty::m::f'"));
+  EXPECT_EQ(engine.plugin->calls.size(), 1u);
+
+  engine.plugin->error_code = 4;
+  engine.plugin->error_message = "bad call";
+  EXPECT_THROW(call(engine.engine.get(), "::test::m::f"), std::logic_error);
 }
 
 }  // namespace

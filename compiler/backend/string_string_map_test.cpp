@@ -11,7 +11,7 @@
 
 #include "base/output_capture_testutil.h"
 #include "core-afst/serialization.h"
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace compiler {

@@ -1,4 +1,4 @@
-#include "language/scratch_folder_testutil.h"
+#include "base/scratch_folder_testutil.h"
 
 #include <stdlib.h>
 
@@ -17,7 +17,7 @@ ScratchFolder::ScratchFolder() {
   if (::mkdtemp(pattern.data()) == nullptr) {
     throw std::runtime_error("cannot make a scratch folder");
   }
-  path_ = pattern;
+  path_ = std::filesystem::canonical(pattern);
 }
 
 ScratchFolder::~ScratchFolder() {
@@ -33,6 +33,16 @@ std::filesystem::path ScratchFolder::write(const std::string& relative,
   out << content;
   if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
   return file;
+}
+
+std::string ScratchFolder::str(const std::string& relative) const {
+  return relative.empty() ? path_.string() : (path_ / relative).string();
+}
+
+std::filesystem::path ScratchFolder::folder(const std::string& relative) const {
+  const std::filesystem::path made = path_ / relative;
+  std::filesystem::create_directories(made);
+  return made;
 }
 
 std::string ScratchFolder::listing(const std::string& relative) const {

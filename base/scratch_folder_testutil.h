@@ -1,8 +1,8 @@
-// Scratch folders for the tests of language resources, which read and write
-// files beside each other.
+// Scratch folders for tests that read and write files, and a scoped change
+// of the process's working folder.
 
-#ifndef KAVERO_LANGUAGE_SCRATCH_FOLDER_TESTUTIL_H_
-#define KAVERO_LANGUAGE_SCRATCH_FOLDER_TESTUTIL_H_
+#ifndef KAVERO_BASE_SCRATCH_FOLDER_TESTUTIL_H_
+#define KAVERO_BASE_SCRATCH_FOLDER_TESTUTIL_H_
 
 #include <chrono>
 #include <filesystem>
@@ -12,7 +12,8 @@ namespace zel {
 namespace testing {
 
 // A fresh, empty folder under the system's temporary folder, removed with
-// everything in it when the object goes.
+// everything in it when the object goes. Its path is canonical, so it can be
+// compared with canonical paths that code under test produces.
 class ScratchFolder {
  public:
   ScratchFolder();
@@ -26,6 +27,14 @@ class ScratchFolder {
   std::filesystem::path write(const std::string& relative,
                               const std::string& content) const;
 
+  // path() / relative, as text.
+  std::string str(const std::string& relative = "") const;
+  // Makes an empty file (and its missing parent folders); returns its path.
+  std::filesystem::path file(const std::string& relative) const {
+    return write(relative, "");
+  }
+  // Makes a folder (and its missing parents); returns its path.
+  std::filesystem::path folder(const std::string& relative) const;
   // The names of the entries directly in a folder of the scratch folder,
   // sorted.
   std::string listing(const std::string& relative = "") const;
@@ -56,4 +65,4 @@ class WorkingFolder {
 }  // namespace testing
 }  // namespace zel
 
-#endif  // KAVERO_LANGUAGE_SCRATCH_FOLDER_TESTUTIL_H_
+#endif  // KAVERO_BASE_SCRATCH_FOLDER_TESTUTIL_H_

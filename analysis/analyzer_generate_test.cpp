@@ -1,0 +1,344 @@
+// Analyzer::generate end to end with the test language: the order of the
+// steps, the plugin hooks around them, the input types and the errors.
+
+#include <climits>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <boost/make_shared.hpp>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "analysis/analyzer.h"
+#include "analysis/blackboard.h"
+#include "analysis/blackboard_testutil.h"
+#include "analysis/plugin_engine_testutil.h"
+#include "base/options.h"
+#include "engine/engine.h"
+#include "language/language_module.h"
+#include "language/tokenizer_testutil.h"
+#include "matcher/plugin_collection.h"
+
+namespace zel {
+namespace kavero {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedPlugin;
+using Strings = std::vector<std::string>;
+
+// One engine over the test language for every test, with a scripted plugin
+// "test" in its collection; each test starts it afresh with Reset().
+struct TestEngine {
+  TestEngine() {
+    const fs::path morvik = fs::weakly_canonical(fs::path(KAVERO_BINARY_DIR) / "testdata" /
+                                                 "language" / "morvik");
+    engine = std::make_shared<Engine>(convert_string_to_api_options(
+        nlohmann::json{{"root_path", morvik.parent_path().string()},
+                       {"morvik", morvik.string()}}
+            .dump()));
+    english = engine->get_language_module("english");
+    auto scripted = boost::make_shared<ScriptedPlugin>();
+    plugin = scripted.get();
+    engine->get_plugins()->plugins["test"] = scripted;
+  }
+  std::shared_ptr<Engine> engine;
+  std::shared_ptr<LanguageModule> english;
+  ScriptedPlugin* plugin;
+};
+
+TestEngine& test_engine() {
+  static TestEngine* shared = new TestEngine();
+  shared->plugin->calls.clear();
+  shared->plugin->freed.clear();
+  shared->plugin->answer = nullptr;
+  return *shared;
+}
+
+std::unique_ptr<Blackboard> english_document(const std::string& document_options = "{}",
+                                             const std::string& analyzer_options = "{}") {
+  TestEngine& e = test_engine();
+  return testing::make_blackboard(document_options, analyzer_options, e.engine, e.english);
+}
+
+bool generate(Blackboard& blackboard, const std::string& text) {
+  return blackboard.analyzer->generate(blackboard, text.data(), text.size());
+}
+
+std::vector<Sentence*> sentences_of(const Blackboard& blackboard) {
+  std::vector<Sentence*> out;
+  for (Annotation* a : *blackboard.annotations) {
+    if (auto* sentence = annotation_cast<Sentence>(a)) out.push_back(sentence);
+  }
+  return out;
+}
+
+// "literal readings" of every token of the document, the readings as
+// testing::readings_of writes them.
+Strings tokens_of(const Blackboard& blackboard) {
+  Strings out;
+  for (Sentence* sentence : sentences_of(blackboard)) {
+    for (Token* token : testing::tokens_of(sentence->annotations)) {
+      out.push_back(token->literal + " " + testing::readings_of(*token));
+    }
+  }
+  return out;
+}
+
+std::string message_of(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "(no exception)";
+}
+
+Strings operations_of(const ScriptedPlugin& plugin) {
+  Strings out;
+  for (const ScriptedPlugin::Call& call : plugin.calls) out.push_back(call.operation);
+  return out;
+}
+
+constexpr char kHooks[] =
+    R"({"open_document": "::test::doc::open", "close_document": "::test::doc::close")";
+
+TEST(Generate, TheDogRunsIsOneSentenceOfFourTaggedTokens) {
+  struct Case {
+    const char* name;
+    std::string document_options;
+    std::string analyzer_options;
+    Strings tokens;
+  } const cases[] = {
+      {"tagged", "{}", "{}",
+       {"The Det-Def:the", "dog Nn-Sg:dog", "runs V-Pres-3-Sg:run@0.5", ". Punct-Sent:."}},
+      {"no tagger by the document", R"({"hmm": "false"})", "{}",
+       {"The Det-Def:the", "dog Nn-Sg:dog", "runs Nn-Pl:run@0.5 | V-Pres-3-Sg:run@0.5",
+        ". Punct-Sent:."}},
+      {"no tagger by the analyzer", "{}", R"({"hmm": "false"})",
+       {"The Det-Def:the", "dog Nn-Sg:dog", "runs Nn-Pl:run@0.5 | V-Pres-3-Sg:run@0.5",
+        ". Punct-Sent:."}},
+      {"the document's word goes first", R"({"hmm": "true"})", R"({"hmm": "false"})",
+       {"The Det-Def:the", "dog Nn-Sg:dog", "runs V-Pres-3-Sg:run@0.5", ". Punct-Sent:."}},
+      {"input type text", R"({"input_type": "text"})", "{}",
+       {"The Det-Def:the", "dog Nn-Sg:dog", "runs V-Pres-3-Sg:run@0.5", ". Punct-Sent:."}},
+      {"an input type of the analyzer options is not read", "{}",
+       R"({"input_type": "document"})",
+       {"The Det-Def:the", "dog Nn-Sg:dog", "runs V-Pres-3-Sg:run@0.5", ". Punct-Sent:."}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<Blackboard> blackboard =
+        english_document(c.document_options, c.analyzer_options);
+    std::string text = "The dog runs.";
+    EXPECT_TRUE(generate(*blackboard, text));
+    // The blackboard works on its own copy.
+    text.assign(text.size(), 'x');
+    EXPECT_EQ(blackboard->text, "The dog runs.");
+    EXPECT_EQ(blackboard->text_length, 13u);
+    ASSERT_NE(blackboard->offset_table, nullptr);
+    const std::vector<Sentence*> sentences = sentences_of(*blackboard);
+    ASSERT_EQ(sentences.size(), 1u);
+    EXPECT_EQ(sentences[0]->begin, 0u);
+    EXPECT_EQ(sentences[0]->end, 13u);
+    ASSERT_EQ(blackboard->sentences.size(), 1u);
+    EXPECT_EQ(blackboard->sentences[0].first, 0u);
+    EXPECT_EQ(tokens_of(*blackboard), c.tokens);
+  }
+}
+
+TEST(Generate, PrintsTheDocumentWithTheDebugFlag) {
+  std::unique_ptr<Blackboard> blackboard =
+      english_document("{}", R"({"dbg": "print_annotations"})");
+  ::testing::internal::CaptureStdout();
+  generate(*blackboard, "The dog runs.");
+  const std::string printed = ::testing::internal::GetCapturedStdout();
+  // The tagger keeps the verb reading with the weight the lookup gave it.
+  EXPECT_EQ(printed,
+            "Sentence:(0,13)\n"
+            " c(0,13):Sentence { \n"
+            "  t(0,3) The\n"
+            "\tthe:Det-Def(1048589),r=1 @(init-cap, init-token, word, )\n"
+            "  t(4,7) dog\n"
+            "\tdog:Nn-Sg(2097162),r=1 @(word, )\n"
+            "  t(8,12) runs\n"
+            "\trun:V-Pres-3-Sg(268435490),r=0.5 @(word, )\n"
+            "  t(12,13) .\n"
+            "\t.:Punct-Sent(134217735),r=1 @(sentence-end, )\n"
+            " e(13,13): }:Sentence\n"
+            " eos(13,13):\n");
+
+  std::unique_ptr<Blackboard> quiet = english_document();
+  ::testing::internal::CaptureStdout();
+  generate(*quiet, "The dog runs.");
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(), "");
+}
+
+TEST(Generate, HooksOpenBeforeTheTextIsReadAndCloseAfterTagging) {
+  std::unique_ptr<Blackboard> blackboard = english_document(std::string(kHooks) + "}");
+  TestEngine& e = test_engine();
+  Strings seen;
+  // Nothing to show before the text is read.
+  e.plugin->answer = [&](const ScriptedPlugin::Call& call) {
+    const Strings tokens = tokens_of(*blackboard);
+    seen.push_back(call.operation + ": " + std::to_string(tokens.size()) + " tokens" +
+                   (tokens.size() > 2 ? ", " + tokens[2] : ""));
+    return std::optional<std::string>();
+  };
+  EXPECT_TRUE(generate(*blackboard, "The dog runs."));
+  EXPECT_EQ(seen, (Strings{"open_document: 0 tokens",
+                           "close_document: 4 tokens, runs V-Pres-3-Sg:run@0.5"}));
+}
+
+TEST(Generate, ARefusedDocumentIsLeftAlone) {
+  TestEngine& e = test_engine();
+  std::unique_ptr<Blackboard> blackboard = english_document(std::string(kHooks) + "}");
+  e.plugin->answer = [](const ScriptedPlugin::Call&) {
+    return std::optional<std::string>("false");
+  };
+  EXPECT_FALSE(generate(*blackboard, "The dog runs."));
+  EXPECT_EQ(operations_of(*e.plugin), Strings{"open_document"});
+  EXPECT_TRUE(blackboard->annotations->empty());
+  EXPECT_EQ(blackboard->text, "");
+  EXPECT_EQ(blackboard->offset_table, nullptr);
+  // The same for the analysis of what the blackboard holds.
+  EXPECT_FALSE(blackboard->analyzer->generate(*blackboard));
+  EXPECT_EQ(operations_of(*e.plugin), (Strings{"open_document", "open_document"}));
+}
+
+TEST(Generate, InputTypesAndTheirErrors) {
+  struct Case {
+    const char* name;
+    std::string document_options;
+    bool language;
+    std::string error;  // empty: none
+    Strings operations;
+    size_t sentences;
+  } const cases[] = {
+      {"text", std::string(kHooks) + "}", true, "", {"open_document", "close_document"}, 1},
+      {"document: the blackboard's own annotations, here none",
+       std::string(kHooks) + R"(, "input_type": "document"})", true, "",
+       {"open_document", "close_document"}, 0},
+      {"unknown type", std::string(kHooks) + R"(, "input_type": "xml"})", true,
+       "Input type not supported: [text,json]", {"open_document"}, 0},
+      {"analysed JSON has no reader here", std::string(kHooks) + R"(, "input_type": "json"})",
+       true, "Input type not supported yet: json", {"open_document"}, 0},
+      {"text without a language", std::string(kHooks) + "}", false,
+       "No language module to analyse the text with.", {"open_document"}, 0},
+      {"a document without a language has nothing to look up",
+       std::string(kHooks) + R"(, "input_type": "document"})", false, "",
+       {"open_document", "close_document"}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestEngine& e = test_engine();
+    std::unique_ptr<Blackboard> blackboard = testing::make_blackboard(
+        c.document_options, "{}", e.engine, c.language ? e.english : nullptr);
+    const std::string error = message_of([&] { generate(*blackboard, "The dog runs."); });
+    EXPECT_EQ(error, c.error.empty() ? "(no exception)" : c.error);
+    EXPECT_EQ(operations_of(*e.plugin), c.operations);
+    EXPECT_EQ(sentences_of(*blackboard).size(), c.sentences);
+  }
+}
+
+TEST(Generate, TextsOf2GiBAreRefusedBeforeAnythingRuns) {
+  std::unique_ptr<Blackboard> blackboard = english_document(std::string(kHooks) + "}");
+  const char text[] = "The dog runs.";
+  // Nothing past the buffer is read: the length alone refuses the text.
+  EXPECT_EQ(message_of([&] {
+              blackboard->analyzer->generate(*blackboard, text, 1UL << 31);
+            }),
+            "Text too long: 2147483648 bytes (the limit is 2147483647 bytes).");
+  EXPECT_TRUE(test_engine().plugin->calls.empty());
+  EXPECT_TRUE(blackboard->annotations->empty());
+}
+
+TEST(Generate, EveryUtf8ErrorIsOneError) {
+  const std::string cases[] = {
+      "The dog \xC3\x28 runs.",        // a lead byte without its continuation
+      "The dog runs \xE2\x82",         // a sequence cut by the end of the text
+      "The \x80 dog.",                 // a lone continuation byte
+      "The \xC0\xAF dog.",             // an overlong form
+      "A \xED\xA0\x80 dog.",           // a surrogate
+      "A \xF4\x90\x80\x80 dog.",       // above U+10FFFF
+      "A dog\xFF.",                    // a byte that never occurs
+  };
+  for (const std::string& text : cases) {
+    SCOPED_TRACE(text);
+    std::unique_ptr<Blackboard> blackboard = english_document();
+    EXPECT_EQ(message_of([&] { generate(*blackboard, text); }), "Invalid utf8 character.");
+  }
+}
+
+TEST(Generate, AnalysesTheAnnotationsABlackboardHolds) {
+  // Read without the tagger, then tagged on a second document that takes
+  // over the first one's annotations.
+  std::unique_ptr<Blackboard> untagged = english_document(R"({"hmm": "false"})");
+  generate(*untagged, "The dog runs.");
+  std::unique_ptr<Blackboard> blackboard = english_document(std::string(kHooks) + "}");
+  ScriptedPlugin& plugin = *test_engine().plugin;
+  blackboard->text = untagged->text;
+  blackboard->text_length = untagged->text_length;
+  blackboard->annotations = untagged->annotations;
+  blackboard->sentences = untagged->sentences;
+  EXPECT_TRUE(blackboard->analyzer->generate(*blackboard));
+  EXPECT_EQ(tokens_of(*blackboard),
+            (Strings{"The Det-Def:the", "dog Nn-Sg:dog", "runs V-Pres-3-Sg:run@0.5", ". Punct-Sent:."}));
+  EXPECT_EQ(operations_of(plugin), (Strings{"open_document", "close_document"}));
+}
+
+TEST(Generate, NeedsAnAnalyzerOwnedByASharedPointer) {
+  TestEngine& e = test_engine();
+  std::unique_ptr<Blackboard> blackboard = english_document();
+  Analyzer loose(e.engine, e.english, nullptr);
+  EXPECT_THROW(loose.generate(*blackboard, "a", 1), std::bad_weak_ptr);
+  EXPECT_THROW(loose.generate(*blackboard), std::bad_weak_ptr);
+}
+
+// Every kind of lookup of the test language's chain, met in a whole
+// analysis: "reading properties" lists each reading's part of speech, stem
+// and properties.
+std::string readings_with_properties(const Token& token) {
+  std::string out;
+  for (const MorphData& reading : token.readings) {
+    if (!out.empty()) out += " | ";
+    out += reading.pos() + ":" + reading.stem;
+    for (const std::string& property : reading.properties) out += " +" + property;
+  }
+  return out;
+}
+
+TEST(Generate, EveryLookupOfTheLanguageChainAnswersInAWholeAnalysis) {
+  struct Case {
+    const char* lookup;
+    std::string text;
+    std::string word;
+    std::string readings;
+  } const cases[] = {
+      {"compound", "The bookshelf is big.", "bookshelf", "Nn-Sg:bookshelf +compound"},
+      {"tag", "We like #greatday today.", "#greatday", "Nn-Sg:greatday +compound"},
+      {"cleaner", "The man said helllo.", "helllo", "Interj:hello +cleanup"},
+      {"guesser", "The blorpness is big.", "blorpness", "Nn-Sg:blorpness +guess +nf"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lookup);
+    std::unique_ptr<Blackboard> blackboard = english_document(R"({"hmm": "false"})");
+    ASSERT_TRUE(generate(*blackboard, c.text));
+    const Token* found = nullptr;
+    for (Sentence* sentence : sentences_of(*blackboard)) {
+      for (Token* token : testing::tokens_of(sentence->annotations)) {
+        if (token->literal == c.word) found = token;
+      }
+    }
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(readings_with_properties(*found), c.readings);
+  }
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
