@@ -10,6 +10,7 @@
 #include "analysis/annotation_printer.h"
 #include "analysis/blackboard.h"
 #include "analysis/document_hooks.h"
+#include "analysis/json_input.h"
 #include "analysis/option_collection.h"
 #include "base/exception.h"
 #include "base/logging.h"
@@ -162,7 +163,15 @@ bool Analyzer::generate(Blackboard& blackboard, const char* text,
     } else if (input_type == "document") {
       add_dictionary_lookup_information(blackboard);
     } else if (input_type == "json") {
-      throw_message("Input type not supported yet: json");
+      json_to_annotations_v2(blackboard, text, length);
+      // What the blackboard-only generate runs, inside this call's hooks:
+      // opening and closing the document again would tell the plugins of a
+      // second document, and binding the analyzer again would undo the
+      // language the JSON names.
+      wlog::log(wlog::kRuntimeId, wlog::kLevelTrace,
+                [](std::ostream& os) { os << "BEGIN process document"; });
+      additional_dictionary_lookup_information(blackboard);
+      disambiguate_and_tag(blackboard);
     } else {
       throw_message("Input type not supported: [text,json]");
     }

@@ -95,9 +95,15 @@ class Analyzer : public std::enable_shared_from_this<Analyzer>,
   //                 the text with." is raised after the open hook.
   //   "document"    the dictionary pass runs over the annotations the
   //                 blackboard holds already; no text is read.
-  //   "json"        analysed JSON: its reader is not part of the analyzer
-  //                 yet, so zel::Exception "Input type not supported yet:
-  //                 json" is raised after the open hook.
+  //   "json"        the text is a document analysed earlier, in the result
+  //                 JSON form: exactly `length` bytes are read back into
+  //                 annotations (analysis/json_input.h; its format errors
+  //                 are std::runtime_error "Invalid kav/json format,..."),
+  //                 with the JSON's language and id, and then analysed as
+  //                 the other generate does: second dictionary pass,
+  //                 disambiguation, tagging. The plugins see the document
+  //                 open and close once, as for every input type. No text
+  //                 is kept.
   // Any other type raises zel::Exception "Input type not supported:
   // [text,json]" after the open hook.
   //

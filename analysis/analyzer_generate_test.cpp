@@ -2,6 +2,7 @@
 // steps, the plugin hooks around them, the input types and the errors.
 
 #include <climits>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "analysis/analyzer.h"
 #include "analysis/blackboard.h"
 #include "analysis/blackboard_testutil.h"
+#include "analysis/document_testutil.h"
 #include "analysis/plugin_engine_testutil.h"
 #include "base/options.h"
 #include "engine/engine.h"
@@ -225,8 +227,11 @@ TEST(Generate, InputTypesAndTheirErrors) {
        {"open_document", "close_document"}, 0},
       {"unknown type", std::string(kHooks) + R"(, "input_type": "xml"})", true,
        "Input type not supported: [text,json]", {"open_document"}, 0},
-      {"analysed JSON has no reader here", std::string(kHooks) + R"(, "input_type": "json"})",
-       true, "Input type not supported yet: json", {"open_document"}, 0},
+      {"analysed JSON: a text that is no JSON is refused after the open hook",
+       std::string(kHooks) + R"(, "input_type": "json"})", true,
+       "Invalid kav/json format,[json.exception.parse_error.101] parse error at line 1, "
+       "column 1: syntax error while parsing value - invalid literal; last read: 'T'",
+       {"open_document"}, 0},
       {"text without a language", std::string(kHooks) + "}", false,
        "No language module to analyse the text with.", {"open_document"}, 0},
       {"a document without a language has nothing to look up",
@@ -336,6 +341,82 @@ TEST(Generate, EveryLookupOfTheLanguageChainAnswersInAWholeAnalysis) {
     }
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(readings_with_properties(*found), c.readings);
+  }
+}
+
+// A document analysed earlier, in the result JSON form: "The dog runs."
+// with an "Animal" concept over "The dog", whose "runs" was never tagged.
+const char kAnalysedDocument[] =
+    R"({"id":"d1","language":"english","sentences":[ [1,0,13,[)"
+    R"([2,0,7,"Animal",{"kind":["dog"]}],)"
+    R"([3,0,3,"The",["init-cap"],[["the", "Det-Def"]]],)"
+    R"([3,4,7,"dog",[],[["dog", "Nn-Sg"]]],)"
+    R"([3,8,12,"runs",[],[["run", "Nn-Pl"],["run", "V-Pres-3-Sg"]]],)"
+    R"([3,12,13,".",[],[[".", "Punct-Sent"]]]]]]})";
+
+TEST(Generate, AnalysesADocumentReadFromJson) {
+  std::unique_ptr<Blackboard> blackboard =
+      english_document(std::string(kHooks) + R"(, "input_type": "json"})");
+  TestEngine& e = test_engine();
+  Strings seen;
+  e.plugin->answer = [&](const ScriptedPlugin::Call& call) {
+    seen.push_back(call.operation + ": " + std::to_string(tokens_of(*blackboard).size()) +
+                   " tokens");
+    return std::optional<std::string>();
+  };
+  // The JSON need not end in NUL: only its length is read.
+  std::string buffer = std::string(kAnalysedDocument) + "garbage";
+  EXPECT_TRUE(blackboard->analyzer->generate(*blackboard, buffer.data(),
+                                             std::strlen(kAnalysedDocument)));
+
+  // The plugins are told once that the document opens and once that it
+  // closes, around the reading and the analysis.
+  EXPECT_EQ(seen, (Strings{"open_document: 0 tokens", "close_document: 4 tokens"}));
+  // Read back (readings weigh 1), and tagged.
+  EXPECT_EQ(tokens_of(*blackboard),
+            (Strings{"The Det-Def:the", "dog Nn-Sg:dog", "runs V-Pres-3-Sg:run",
+                     ". Punct-Sent:."}));
+  EXPECT_EQ(testing::dump(*blackboard->annotations, testing::kDumpFlags),
+            "[Sentence [Animal!import The dog ]Animal runs . ]Sentence $");
+  EXPECT_EQ(testing::list_faults(*blackboard->annotations), "");
+  EXPECT_EQ(blackboard->language, "english");
+  EXPECT_EQ(blackboard->id(), "d1");
+  EXPECT_EQ(blackboard->sentences.size(), 1u);
+  // Offsets are the JSON's; no text is kept.
+  EXPECT_EQ(blackboard->text, "");
+  EXPECT_EQ(blackboard->offset_table, nullptr);
+}
+
+TEST(Generate, AJsonFormatErrorEndsTheAnalysisBeforeTheCloseHook) {
+  std::unique_ptr<Blackboard> blackboard =
+      english_document(std::string(kHooks) + R"(, "input_type": "json"})");
+  TestEngine& e = test_engine();
+  const std::string cut = R"({"sentences":[[1,0,13,[[3,0,3,"The",[]]]]]})";
+  EXPECT_EQ(message_of([&] { generate(*blackboard, cut); }),
+            "Invalid kav/json format,a token item has 5 entries, at least 6 are needed");
+  EXPECT_EQ(operations_of(*e.plugin), Strings{"open_document"});
+}
+
+// The language's postagger weighs the readings before the tagger: with the
+// tagger off, what it keeps shows.
+TEST(Generate, ThePostaggerRunsBeforeTheTagger) {
+  struct Case {
+    const char* name;
+    const char* document_options;
+    Strings tokens;
+  } const cases[] = {
+      {"on", R"({"hmm": "false"})",
+       {"She Pron-Pers:she", "plays V-Pres-3-Sg:play@2", "the Det-Def:the",
+        "bill Nn-Sg:bill@2", ". Punct-Sent:."}},
+      {"off", R"({"hmm": "false", "disambiguate": "false"})",
+       {"She Pron-Pers:she", "plays Nn-Pl:play@0.5 | V-Pres-3-Sg:play@0.5",
+        "the Det-Def:the", "bill Nn-Sg:bill@0.5 | V-Inf:bill@0.5", ". Punct-Sent:."}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<Blackboard> blackboard = english_document(c.document_options);
+    ASSERT_TRUE(generate(*blackboard, "She plays the bill."));
+    EXPECT_EQ(tokens_of(*blackboard), c.tokens);
   }
 }
 
