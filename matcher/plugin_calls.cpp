@@ -28,6 +28,20 @@ void log(std::uint16_t level, Compose&& compose) {
   wlog::log(wlog::kRuntimeId, level, std::forward<Compose>(compose));
 }
 
+// The plugin, module and function names of a "::plugin::module::function"
+// uri; empty (with the error logged) when the uri has another shape.
+std::vector<std::string> uri_parts(const std::string& uri) {
+  std::vector<std::string> parts = zel::string::split_vector(uri, ":", true);
+  if (parts.size() == 3) return parts;
+  log(wlog::kLevelError, [&](std::ostream& os) {
+    os << kPrefix
+       << "Uri name does not match the plugin format call "
+          "::(.+)::(.+)::(.+) '"
+       << uri << "'";
+  });
+  return {};
+}
+
 }  // namespace
 
 runtime::Context& get_match_context() {
@@ -57,17 +71,8 @@ std::string call_function_context(const EngineInterface* engine,
                                   const std::vector<DataObject>& arguments) {
   log(wlog::kLevelDebug,
       [&](std::ostream& os) { os << kPrefix << "call_function " << uri; });
-  const std::vector<std::string> parts =
-      zel::string::split_vector(uri, ":", true);
-  if (parts.size() != 3) {
-    log(wlog::kLevelError, [&](std::ostream& os) {
-      os << kPrefix
-         << "Uri name does not match the plugin format call "
-            "::(.+)::(.+)::(.+) '"
-         << uri << "'";
-    });
-    return std::string();
-  }
+  const std::vector<std::string> parts = uri_parts(uri);
+  if (parts.empty()) return std::string();
   const std::string& plugin_name = parts[0];
   zel_exception error;
   error.code = 0;
@@ -142,17 +147,8 @@ std::string close_document(const EngineInterface* engine,
 std::string call(const EngineInterface* engine, const std::string& uri,
                  const std::vector<DataObject>& arguments) {
   log(wlog::kLevelDebug, [&](std::ostream& os) { os << "call " << uri; });
-  const std::vector<std::string> parts =
-      zel::string::split_vector(uri, ":", true);
-  if (parts.size() != 3) {
-    log(wlog::kLevelError, [&](std::ostream& os) {
-      os << kPrefix
-         << "Uri name does not match the plugin format call "
-            "::(.+)::(.+)::(.+) '"
-         << uri << "'";
-    });
-    return std::string();
-  }
+  const std::vector<std::string> parts = uri_parts(uri);
+  if (parts.empty()) return std::string();
   const std::string& plugin_name = parts[0];
   // A plugin that is not there is said so in the log: a caller that drops
   // the empty answer (the warm-up) would otherwise hide it.
