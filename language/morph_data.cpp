@@ -35,9 +35,9 @@ const nlohmann::json& entry_of(const MorphDataDescriptor& descriptor) {
   return descriptor.config ? *descriptor.config : none;
 }
 
-// The lexicon lookup of a descriptor. Only the lookups that exist are made;
-// a type whose lookup class is still to come is refused by name rather than
-// answered by some other lookup.
+// The lexicon lookup of a descriptor. Descriptors of other types are refused
+// when they are made; one built by hand with such a type is refused here by
+// name rather than answered by some other lookup.
 std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
     const MorphDataDescriptor& descriptor) {
   switch (descriptor.type) {
@@ -79,7 +79,7 @@ std::shared_ptr<afst::LookupInterface> make_lexicon_lookup(
   }
   std::ostringstream message;
   message << "The lookup type '" << type_name(descriptor.type) << "' ("
-          << descriptor.type << ") is not available yet.";
+          << descriptor.type << ") has no lookup.";
   throw Exception(message);
 }
 
