@@ -236,7 +236,7 @@ TEST_F(TestLanguageChains, ShortChains) {
   EXPECT_EQ(one.others("Paris"), Answer{});
 }
 
-TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
+TEST_F(TestLanguageChains, LookupTypesWithoutALookupAreRefusedByName) {
   Document document;
   Blackboard& blackboard = document.blackboard;
   struct Case {
@@ -248,7 +248,7 @@ TEST_F(TestLanguageChains, LookupTypesStillToComeAreRefusedByName) {
     descriptor.type = c.type;
     EXPECT_EQ(message_of([&] { core::MorphData::create(descriptor, &blackboard); }),
               "The lookup type '" + c.name + "' (" + std::to_string(c.type) +
-                  ") is not available yet.");
+                  ") has no lookup.");
   }
   core::MorphDataDescriptor guesser = main_[0];
   guesser.type = core::kLookupGuesser;
