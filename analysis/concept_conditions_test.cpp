@@ -8,6 +8,7 @@
 
 #include "analysis/blackboard.h"
 #include "analysis/blackboard_testutil.h"
+#include "analysis/concept_fixture_testutil.h"
 #include "analysis/concept_insertion.h"
 #include "analysis/document_testutil.h"
 #include "domain/concept_records.h"
@@ -26,38 +27,7 @@ using testing::find_token;
 using testing::kDumpAttributes;
 using testing::kDumpFlags;
 
-class AfterInsertion : public ::testing::Test {
- protected:
-  void load(const std::string& text) {
-    blackboard = testing::make_blackboard();
-    document = testing::build_document(text);
-    testing::load_document(*blackboard, document);
-  }
-
-  Concept* add(const std::string& uri, const std::string& first,
-               const std::string& last, const std::string& attributes = "") {
-    Token* from = find_token(*document.sentences, first);
-    Token* to = find_token(*document.sentences, last);
-    Concept* result = (*blackboard->collector)(from, to->next, uri, attributes,
-                                               nullptr, "rule_1");
-    EXPECT_EQ(testing::list_faults(*document.sentences), "")
-        << "after " << uri << " " << first << ".." << last;
-    return result;
-  }
-
-  std::shared_ptr<DomainFacade> domain() {
-    auto facade = std::make_shared<DomainFacade>("dom");
-    blackboard->set_current_domain(facade);
-    return facade;
-  }
-
-  std::string dumped() const {
-    return dump(*document.sentences, kDumpAttributes | kDumpFlags);
-  }
-
-  std::unique_ptr<Blackboard> blackboard;
-  testing::TestDocument document;
-};
+using AfterInsertion = testing::ConceptFixture;
 
 TEST_F(AfterInsertion, ThePartOfSpeechFilter) {
   struct Case {

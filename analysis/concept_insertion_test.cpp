@@ -8,6 +8,7 @@
 
 #include "analysis/blackboard.h"
 #include "analysis/blackboard_testutil.h"
+#include "analysis/concept_fixture_testutil.h"
 #include "analysis/document_testutil.h"
 #include "api/profiler.h"
 #include "base/output_capture_testutil.h"
@@ -27,43 +28,10 @@ using testing::kDumpFlags;
 // Token offsets: t1 0-2, t2 3-5, t3 6-8, t4 9-11, t5 12-14, t6 15-17.
 constexpr char kSentence[] = "t1 t2 t3 t4 t5 t6";
 
-class Insertion : public ::testing::Test {
+class Insertion : public testing::ConceptFixture {
  protected:
-  void load(const std::string& text = kSentence,
-            const std::string& analyzer_options = "{}") {
-    blackboard = testing::make_blackboard("{}", analyzer_options);
-    document = testing::build_document(text);
-    testing::load_document(*blackboard, document);
-  }
-
-  // Inserts over the tokens from `first` to `last`, as a rule match: from
-  // the first token to the annotation after the last one.
-  Concept* add(const std::string& uri, const std::string& first,
-               const std::string& last, const std::string& attributes = "",
-               Concept* parent = nullptr) {
-    Token* from = find_token(*document.sentences, first);
-    Token* to = find_token(*document.sentences, last);
-    EXPECT_NE(from, nullptr) << first;
-    EXPECT_NE(to, nullptr) << last;
-    Concept* result = (*blackboard->collector)(from, to->next, uri, attributes,
-                                               parent, "rule_1");
-    EXPECT_EQ(testing::list_faults(*document.sentences), "")
-        << "after " << uri << " " << first << ".." << last;
-    return result;
-  }
-
-  std::shared_ptr<DomainFacade> domain(const std::string& name = "dom") {
-    auto facade = std::make_shared<DomainFacade>(name);
-    blackboard->set_current_domain(facade);
-    return facade;
-  }
-
-  std::string dumped() const {
-    return dump(*document.sentences, kDumpAttributes | kDumpFlags);
-  }
-
-  std::unique_ptr<Blackboard> blackboard;
-  testing::TestDocument document;
+  using ConceptFixture::load;
+  void load() { load(kSentence); }
 };
 
 struct Step {

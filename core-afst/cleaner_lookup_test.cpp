@@ -20,11 +20,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::shared_ptr<AFst> lexicon(const std::vector<std::pair<std::string, std::string>>& entries) {
-  testing::TestNetwork net;
-  for (const auto& [word, output] : entries) net.word(word, output);
-  return net.network();
-}
+using testing::lexicon;
 
 // Lower-cases and counts the lookups the inner word lookup makes.
 class CountingConverter : public LookupConverterLowercase {

@@ -29,11 +29,7 @@ using ::testing::IsEmpty;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 using json = nlohmann::json;
 
-std::shared_ptr<AFst> lexicon(const Entries& entries) {
-  testing::TestNetwork net;
-  for (const auto& [word, output] : entries) net.word(word, output);
-  return net.network();
-}
+using testing::lexicon;
 
 // A split from "output|output|...", the components laid end to end over
 // their literals' lengths (offsets do not matter to the ranking).

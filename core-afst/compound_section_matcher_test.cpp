@@ -21,11 +21,7 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-std::shared_ptr<AFst> lexicon(const Entries& entries) {
-  testing::TestNetwork net;
-  for (const auto& [word, output] : entries) net.word(word, output);
-  return net.network();
-}
+using testing::lexicon;
 
 // A split as "start-end:output ...".
 std::string text_of(const CompoundSplit& split) {

@@ -53,6 +53,13 @@ std::shared_ptr<AFst> TestNetwork::network() const {
   return std::make_shared<AFst>(transducer_);
 }
 
+std::shared_ptr<AFst> lexicon(
+    const std::vector<std::pair<std::string, std::string>>& entries) {
+  TestNetwork net;
+  for (const auto& [word, output] : entries) net.word(word, output);
+  return net.network();
+}
+
 }  // namespace testing
 }  // namespace afst
 }  // namespace zel

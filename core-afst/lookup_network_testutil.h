@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <fst/arc.h>
@@ -46,6 +47,10 @@ class TestNetwork {
   fst::SymbolTable input_;
   fst::SymbolTable output_;
 };
+
+// A lexicon network of (word, output) entries, each the path of word().
+std::shared_ptr<AFst> lexicon(
+    const std::vector<std::pair<std::string, std::string>>& entries);
 
 }  // namespace testing
 }  // namespace afst

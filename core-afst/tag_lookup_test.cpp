@@ -21,11 +21,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-std::shared_ptr<AFst> lexicon(const std::vector<std::pair<std::string, std::string>>& entries) {
-  testing::TestNetwork net;
-  for (const auto& [word, output] : entries) net.word(word, output);
-  return net.network();
-}
+using testing::lexicon;
 
 std::vector<std::string> pieces(const std::string& text) {
   std::vector<std::string> texts;
