@@ -570,6 +570,9 @@ class DomainWriter {
         fail(number, "unknown token item: " + key);
       }
     }
+    // A token without any test (an any-token) has an id but, as in the
+    // compiler, no encoder entry.
+    if (items.size() == 2) return;
     const auto marker = [](unsigned code) { return zel::string::from_uint(code); };
     add_encoder_entry([&] {
       if (length) push(length_label(*length, number));

@@ -118,7 +118,8 @@ TEST(CompiledDomainWriter, TokenEntriesFollowTheCompilersLabelOrder) {
       // [c'b' c'a' +x +w lemma'go' 'ab' length(2,4) pos'V'] and two more tokens
       "token 1 component=b component=a prop=x prop=w stem=go literal=ab length=2,4 pos=V\n"
       "token 2 pos=Nn-Pl head=h\n"
-      "token 3 literal=\"a b\"\n",
+      "token 3 literal=\"a b\"\n"
+      "token 4\n",
       folder.path() / "d.dom");
   auto db = ser::open_file_read(d.dom);
   const std::set<std::string> expected = {
