@@ -190,6 +190,7 @@ TEST(CompiledDomainWriter, RuleRecordsCarryTheCompilersNameAndAttributes) {
 TEST(CompiledDomainWriter, ExplicitArcsStayAsWritten) {
   ScratchFolder folder;
   const WrittenDomain d = write_compiled_domain(
+      // X: ( _* ['y'|'x'] );  kept unoptimised, with an extra final state
       "rule text=loop\n"
       "  arc 0 1 CAPBEG:1\n"
       "  arc 1 1 ANYTK\n"
@@ -247,6 +248,7 @@ TEST(CompiledDomainWriter, RecordsLeftOutOrGarbledOnRequest) {
   const WrittenDomain d = write_compiled_domain(
       "no_dom_info\n"
       "token 1 literal=a\n"
+      // X: ( 'a' );
       "rule text=r\n"
       "  path TK:1\n"
       "omit uniq_capture_map bitset_" + rule.substr(0) + "\n"
