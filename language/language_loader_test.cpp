@@ -291,6 +291,11 @@ TEST_F(LoaderScratch, ErrorsOfTheRequestAndOfTheConfiguration) {
       {"named", "{\"property_chain\": {\"p\": [7]}}",
        "invalid config file format for an entry that is number, not an object (entry 1 of "
        "\"property_chain\".\"p\" in $)"},
+      {"chains", "{\"property_chain\": [[{\"lookup\": \"icu\"}]]}",
+       "invalid config file format, \"property_chain\" must be an object of named chains, "
+       "not array (in $)"},
+      {"mapper", "{\"tokenizer_mapper\": [{\"a\": 1, \"b\": 2}]}",
+       "Invalid language file $: cannot use operator[] with a numeric argument with object"},
       {"tokenizer", "{\"tokenizer\": \"gone.tokenizer\"}",
        "Missing tokenizer file: [tokenizer] gone.tokenizer (named by \"tokenizer\" in $)"},
   };

@@ -237,6 +237,13 @@ core::NamedMorphDataDescriptors create_named_lookup_descriptors(
   core::NamedMorphDataDescriptors named;
   if (!config.is_object() || !config.contains("property_chain")) return named;
   json& chains = config["property_chain"];
+  if (!chains.is_object()) {
+    std::string text = std::string("invalid config file format, \"property_chain\" must be an "
+                                   "object of named chains, not ") + chains.type_name();
+    std::ostringstream where;
+    if (!config_file.empty()) where << " (in " << fs::path(config_file) << ")";
+    fail(text + where.str());
+  }
   for (auto it = chains.begin(); it != chains.end(); ++it) {
     const std::string name = it.key();
     named.emplace(name, chain_descriptors(engine, chains, name,
