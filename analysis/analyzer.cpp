@@ -43,13 +43,23 @@ constexpr uint64_t kLongestText = INT32_MAX;
 }
 
 // Runs an analysis step and reports every UTF-8 error of the UTF-8 library
-// (bad bytes, cut sequences, invalid code points) in one way.
+// (bad bytes, cut sequences, invalid code points) in one way, with the byte
+// offset of the first invalid sequence of the text when the text has one.
 template <typename Step>
-auto with_utf8_errors_reported(Step&& step) -> decltype(step()) {
+auto with_utf8_errors_reported(const char* text, unsigned long length, Step&& step)
+    -> decltype(step()) {
   try {
     return step();
   } catch (const utf8::exception&) {
-    throw_message("Invalid utf8 character.");
+    std::ostringstream message;
+    message << "Invalid utf8 character.";
+    if (text != nullptr) {
+      const char* invalid = utf8::find_invalid(text, text + length);
+      if (invalid != text + length) {
+        message << " (at byte offset " << (invalid - text) << ")";
+      }
+    }
+    throw Exception(message);
   }
 }
 
@@ -124,7 +134,7 @@ const std::string& Analyzer::filename() const {
 }
 
 bool Analyzer::generate(Blackboard& blackboard) {
-  return with_utf8_errors_reported([&] {
+  return with_utf8_errors_reported(nullptr, 0, [&] {
     blackboard.set_analyzer(shared_from_this());
     if (!open_document(blackboard)) return false;
     wlog::log(wlog::kRuntimeId, wlog::kLevelTrace,
@@ -145,7 +155,9 @@ bool Analyzer::generate(Blackboard& blackboard, const char* text,
             << kLongestText << " bytes).";
     throw Exception(message);
   }
-  return with_utf8_errors_reported([&] {
+  const bool text_input = blackboard.options->get("input_type").empty() ||
+                          blackboard.options->get("input_type") == "text";
+  return with_utf8_errors_reported(text_input ? text : nullptr, length, [&] {
     blackboard.set_analyzer(shared_from_this());
     if (!open_document(blackboard)) return false;
     const std::string input_type = blackboard.options->get("input_type");

@@ -9,6 +9,7 @@
 #include "api/profiler.h"
 #include "base/exception.h"
 #include "base/logging.h"
+#include "base/text_excerpt.h"
 #include "compiler/backend/string_string_map.h"
 #include "core-afst/serialization.h"
 #include "domain/domain_facade.h"
@@ -108,17 +109,34 @@ uint32_t Blackboard::get_byte_offset(const uint32_t& offset) const {
 }
 
 void Blackboard::set_language(const std::string& name) {
-  if (name == language) return;
+  // A document that names no language keeps the current one.
+  if (name.empty() || name == language) return;
   EngineInterface* engine = engine_.get();
   if (engine == nullptr) engine = analyzer_guard->analyzer->engine().get();
   if (engine == nullptr) {
-    fail("Cannot load the language '" + name +
+    fail("Cannot load the language '" + excerpt(name) +
          "' of the document: its analyzer has no engine.");
+  }
+  // The name comes with the document: resolved as a language name among
+  // the engine's folders and the analyzer's own project folder, never as a
+  // path. Nothing changes until the engine has the language.
+  const Analyzer* owner = analyzer ? analyzer.get() : analyzer_guard->analyzer.get();
+  const std::string project_path =
+      owner != nullptr && owner->options() ? owner->options()->get("project_path") : "";
+  std::shared_ptr<LanguageModule> module =
+      engine->get_document_language_module(name, project_path);
+  std::shared_ptr<LanguageModule> previous = language_module;
+  try {
+    set_languge_module(module);
+  } catch (...) {
+    // The language's tokenizer or lookups cannot be made: the blackboard
+    // keeps the language it had.
+    set_languge_module(previous);
+    throw;
   }
   options->add("language", name);
   language = name;
   genitive = language::get_genitive_form(language);
-  set_languge_module(engine->get_language_module(options));
 }
 
 void Blackboard::set_languge_module(std::shared_ptr<LanguageModule> module) {

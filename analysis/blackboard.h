@@ -142,13 +142,15 @@ class Blackboard : public api::BlackboardInterface {
   // document that was not analysed from text).
   uint32_t get_byte_offset(const uint32_t& offset) const;
 
-  // Sets the document's language by name: nothing when it is the current
-  // one; otherwise the document options get "language" (when their add()
-  // takes it), the name and its genitive form are kept, and the module the
-  // engine gives for the document options is bound. The engine is that of
-  // set_analyzer, else that of the analyzer of construction; without one
-  // zel::Exception is raised and nothing changes. Errors of the engine
-  // propagate.
+  // Sets the document's language by name: nothing when the name is empty or
+  // the current one. Otherwise the engine resolves the name as a language
+  // name (never a path: the name comes with the document) among its
+  // resource folders and the "project_path" of the analyzer's own options;
+  // then the module is bound, the document options get "language" (when
+  // their add() takes it), and the name and its genitive form are kept. The
+  // engine is that of set_analyzer, else that of the analyzer of
+  // construction. When there is none, or the engine or the binding fails,
+  // the error propagates and the blackboard keeps its language and module.
   void set_language(const std::string& name);
 
   // Binds a language module: the lookup chains (the guesser chain only when

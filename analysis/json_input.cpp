@@ -7,6 +7,7 @@
 
 #include "analysis/blackboard.h"
 #include "analysis/sentence_info.h"
+#include "base/text_excerpt.h"
 
 namespace zel {
 namespace kavero {
@@ -48,6 +49,37 @@ uint32_t offset(const json& value, const char* what) {
 }
 
 std::string text(const json& value) { return value.get<std::string>(); }
+
+// Refuses a text whose arrays and objects nest deeper than kMaxJsonDepth,
+// before the JSON library builds the tree: the readers below walk readings
+// and components recursively, and a deep tree would take a deep stack to
+// copy or print. Brackets inside strings do not count. For a text that is
+// no JSON at all the count may be off; the parser refuses such a text
+// anyway.
+void check_depth(const char* first, const char* last) {
+  std::size_t depth = 0;
+  bool in_string = false;
+  for (const char* p = first; p < last; ++p) {
+    const char c = *p;
+    if (in_string) {
+      if (c == '\\') {
+        ++p;
+      } else if (c == '"') {
+        in_string = false;
+      }
+    } else if (c == '"') {
+      in_string = true;
+    } else if (c == '[' || c == '{') {
+      if (++depth > kMaxJsonDepth) {
+        throw std::length_error("the JSON nests deeper than " +
+                                std::to_string(kMaxJsonDepth) + " levels (at byte " +
+                                std::to_string(p - first) + ")");
+      }
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+}
 
 [[noreturn]] void out_of_order(const char* what, uint32_t begin, uint32_t end,
                                const char* rule) {
@@ -188,36 +220,42 @@ void json_to_zel_results_v2(JsonToResult& result, const char* text_begin,
     static const char kEmpty[] = "";
     const char* first = text_begin != nullptr ? text_begin : kEmpty;
     // Exactly the given bytes: a host's buffer need not end in NUL.
+    check_depth(first, first + length);
     const json document = json::parse(first, first + length, nullptr, true, false);
     if (!document.is_object()) throw std::invalid_argument(kMissingSentences);
     if (document.contains("language")) result.language = text(document["language"]);
     if (document.contains("id")) result.id = text(document["id"]);
-    json sentences;
+    // The parts of the tree are read where they are, never copied.
+    const json* sentences = nullptr;
     if (document.contains("document")) {
       const json& inner = document["document"];
       if (inner.is_object()) {
-        if (inner.contains("sentences")) sentences = inner["sentences"];
+        if (inner.contains("sentences")) sentences = &inner["sentences"];
       } else if (!inner.is_null()) {
         throw std::invalid_argument("the document member must be a JSON object, not " +
                                     std::string(inner.type_name()));
       }
     } else if (document.contains("sentences")) {
-      sentences = document["sentences"];
+      sentences = &document["sentences"];
     } else {
       throw std::invalid_argument(kMissingSentences);
     }
+    if (sentences == nullptr) return;
     uint32_t previous_end = 0;
-    for (const json& sentence : sentences) {
+    for (const json& sentence : *sentences) {
       add_sentence(sentence, result.document, previous_end);
       previous_end = result.document.tail->end;
     }
   } catch (const std::exception& e) {
-    throw std::runtime_error(std::string(kFormatError) + e.what());
+    // The JSON library's texts lose their tag, and quote at most a short,
+    // escaped excerpt of the document.
+    throw std::runtime_error(std::string(kFormatError) + json_error_text(e));
   }
 }
 
 void results_to_annotations_v2(Blackboard& blackboard, JsonToResult& result) {
-  blackboard.set_language(result.language);
+  // A document that names no language keeps the blackboard's.
+  if (!result.language.empty()) blackboard.set_language(result.language);
   if (!result.id.empty()) blackboard.options->add("id", result.id);
 
   AnnotationCollection& document = result.document;

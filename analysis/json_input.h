@@ -33,9 +33,13 @@
 // end of the token before it and every concept at or after the end of the
 // token before it.
 //
+// Arrays and objects may nest at most kMaxJsonDepth levels deep; a deeper
+// text is refused before its tree is built.
+//
 // Every fault of the JSON (syntax, types, missing entries, offsets out of
-// order) raises std::runtime_error "Invalid kav/json format," followed by
-// what is wrong; sentences read before the fault stay in the document list,
+// order, nesting too deep) raises std::runtime_error "Invalid kav/json
+// format," followed by what is wrong (the JSON library's texts without their
+// tag, quoting at most a short excerpt of the document); sentences read before the fault stay in the document list,
 // which the analyzer does not go on with.
 
 #ifndef KAVERO_ANALYSIS_JSON_INPUT_H_
@@ -53,6 +57,9 @@ namespace zel {
 namespace kavero {
 
 class Blackboard;
+
+// The deepest nesting of arrays and objects that a document may have.
+constexpr std::size_t kMaxJsonDepth = 256;
 
 // What the first stage of reading hands to the second.
 struct JsonToResult {
@@ -91,7 +98,9 @@ void add_sentence(const nlohmann::json& sentence, AnnotationCollection& document
 void add_readings(std::list<MorphData>& readings, const nlohmann::json& array);
 void add_readings(std::vector<MorphData>& readings, const nlohmann::json& array);
 
-// Second stage: sets the document language and id, builds the sentence
+// Second stage: sets the document language (a document without "language"
+// keeps the blackboard's; a named one is resolved as a language name, never
+// as a path: Blackboard::set_language) and id, builds the sentence
 // index, attaches every concept to an EndAnnotation, marks the concepts as
 // imported and closes every sentence with an EndOfStream.
 void results_to_annotations_v2(Blackboard& blackboard, JsonToResult& result);

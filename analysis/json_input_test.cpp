@@ -204,35 +204,35 @@ TEST(JsonInput, FormatErrors) {
     const char* json;
     const char* message;  // after the prefix
   } cases[] = {
-      {"a syntax error", R"({"sentences":[)", "[json.exception.parse_error"},
-      {"text after the value", R"({"sentences":[]} {})", "[json.exception.parse_error"},
-      {"comments", R"({"sentences":[] /* no */})", "[json.exception.parse_error"},
+      {"a syntax error", R"({"sentences":[)", "parse error at line 1, column 15"},
+      {"text after the value", R"({"sentences":[]} {})", "parse error at line 1, column 18"},
+      {"comments", R"({"sentences":[] /* no */})", "parse error at line 1, column 17"},
       {"a top-level array", R"([[1,0,1,[]]])",
        "Invalid document object, missing 'sentence' section."},
       {"no sentences", R"({"language":"english"})",
        "Invalid document object, missing 'sentence' section."},
       {"a language that is no text", R"({"language":1,"sentences":[]})",
-       "[json.exception.type_error"},
+       "type must be string, but is number"},
       {"a document that is no object", R"({"document":[],"sentences":[]})",
        "the document member must be a JSON object"},
-      {"a sentence that is no array", R"({"sentences":[5]})", "[json.exception.type_error"},
+      {"a sentence that is no array", R"({"sentences":[5]})", "cannot use at() with number"},
       {"an offset that is a text", R"({"sentences":[[1,"0",1,[]]]})",
-       "[json.exception.type_error"},
+       "type must be number, but is string"},
       {"a negative offset", R"({"sentences":[[1,-1,1,[]]]})", "is no byte offset"},
       {"an offset beyond 32 bits", R"({"sentences":[[1,0,4294967296,[]]]})",
        "is no byte offset"},
       {"items that are no array", R"({"sentences":[[1,0,1,{}]]})",
        "the items of a sentence must be a JSON array"},
       {"a literal that is no text", R"({"sentences":[[1,0,1,[[3,0,1,7,[],[]]]]]})",
-       "[json.exception.type_error"},
+       "type must be string, but is number"},
       {"a skipped item's offsets are still numbers",
-       R"({"sentences":[[1,0,1,[[4,"x",1]]]]})", "[json.exception.type_error"},
+       R"({"sentences":[[1,0,1,[[4,"x",1]]]]})", "type must be number, but is string"},
       {"attributes that are no object",
        R"({"sentences":[[1,0,1,[[2,0,1,"A",["x"]]]]]})", "attributes must be a JSON object"},
       {"an attribute value that is no text",
-       R"({"sentences":[[1,0,1,[[2,0,1,"A",{"k":[1]}]]]]})", "[json.exception.type_error"},
+       R"({"sentences":[[1,0,1,[[2,0,1,"A",{"k":[1]}]]]]})", "type must be string, but is number"},
       {"a reading stem that is no text",
-       R"({"sentences":[[1,0,1,[[3,0,1,"a",[],[[1,"Nn"]]]]]]})", "[json.exception.type_error"},
+       R"({"sentences":[[1,0,1,[[3,0,1,"a",[],[[1,"Nn"]]]]]]})", "type must be string, but is number"},
       {"readings that are no array",
        R"({"sentences":[[1,0,1,[[3,0,1,"a",[],{}]]]]})", "readings must be a JSON array"},
       // Short arrays.
@@ -278,10 +278,38 @@ TEST(JsonInput, FormatErrors) {
     const std::string message = error_of(c.json);
     EXPECT_THAT(message, ::testing::StartsWith("Invalid kav/json format,"));
     EXPECT_THAT(message, ::testing::HasSubstr(c.message));
+    // The JSON library's own tags never reach the user.
+    EXPECT_THAT(message, ::testing::Not(::testing::HasSubstr("[json.exception")));
   }
   // The prefix is followed directly by the text of the fault.
   EXPECT_EQ(error_of("[]"),
             "Invalid kav/json format,Invalid document object, missing 'sentence' section.");
+}
+
+// A document's bytes appear in a message as a short, escaped excerpt.
+TEST(JsonInput, MessagesQuoteShortExcerpts) {
+  const std::string message =
+      error_of("{\"sentences\":[[1,0,1,[[3,0,1,\"" + std::string(100000, 'w') + "\x01");
+  EXPECT_THAT(message, ::testing::StartsWith("Invalid kav/json format,parse error at line 1"));
+  EXPECT_LT(message.size(), 300u) << message.substr(0, 300);
+  EXPECT_THAT(error_of("{\"sentences\":[\"\xFF\"]}"),
+              ::testing::HasSubstr("ill-formed UTF-8 byte; last read: '\\\"\\xFF'"));
+}
+
+// Nesting is refused at 257 levels wherever it is; 256 levels are read.
+TEST(JsonInput, NestingIsBounded) {
+  // The run of brackets is an entry of the concept item that is never read.
+  auto nested = [](std::size_t levels) {
+    return "{\"sentences\":[[1,0,1,[[2,0,1,\"A\",{\"k\":[\"v\"]}," +
+           std::string(levels - 5, '[') + std::string(levels - 5, ']') + "]]]]}";
+  };
+  EXPECT_EQ(error_of(nested(256)), "");
+  EXPECT_EQ(error_of(nested(257)),
+            "Invalid kav/json format,the JSON nests deeper than 256 levels (at byte " +
+                std::to_string(nested(257).find(std::string(252, '[')) + 251) + ")");
+  // Brackets in texts do not count.
+  EXPECT_EQ(error_of("{\"id\":\"" + std::string(1000, '[') + "\\\"[\",\"sentences\":[]}"),
+            "");
 }
 
 TEST(JsonInput, FaultsAreStandardRuntimeErrors) {

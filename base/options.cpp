@@ -6,7 +6,38 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/exception.h"
+
 namespace zel {
+
+// The text form of an option's value: a text as it stands, a flag as "true"
+// or "false", a number as JSON writes it ("5", "-2", "0.5"). Hosts write
+// options as JSON, so {"hmm": false} means what {"hmm": "false"} means. A
+// null reads as a missing value; a list or an object is no option value.
+bool option_text(const char* key, const nlohmann::json& value, std::string& text) {
+  switch (value.type()) {
+    case nlohmann::json::value_t::string:
+      text = value.get_ref<const std::string&>();
+      return true;
+    case nlohmann::json::value_t::boolean:
+      text = value.get<bool>() ? "true" : "false";
+      return true;
+    case nlohmann::json::value_t::number_integer:
+    case nlohmann::json::value_t::number_unsigned:
+    case nlohmann::json::value_t::number_float:
+      text = value.dump();
+      return true;
+    case nlohmann::json::value_t::null:
+    case nlohmann::json::value_t::discarded:
+      return false;
+    default: {
+      std::ostringstream message;
+      message << "The option \"" << key << "\" must be a text, a flag or a number, not "
+              << (value.is_array() ? "an array" : "an object") << ".";
+      throw Exception(message);
+    }
+  }
+}
 
 void IOptions::add(const std::string&, const std::string&) {}
 
@@ -26,7 +57,9 @@ std::string Options::get(const char* key, std::string default_value) const {
   if (!json_->is_object()) return default_value;
   const auto found = json_->find(key);
   if (found == json_->end()) return default_value;
-  return found->get<std::string>();
+  std::string text;
+  if (!option_text(key, *found, text)) return default_value;
+  return text;
 }
 
 bool Options::get_bool(const char* key, bool default_value) const {
@@ -99,7 +132,12 @@ void foreach_option(const Options& options,
   const nlohmann::json& json = options.json();
   if (!json.is_object()) return;
   for (const auto& item : json.items()) {
-    if (item.value().is_string()) function(item.key(), item.value().get_ref<const std::string&>());
+    const nlohmann::json& value = item.value();
+    if (value.is_string() || value.is_boolean() || value.is_number()) {
+      std::string text;
+      option_text(item.key().c_str(), value, text);
+      function(item.key(), text);
+    }
   }
 }
 

@@ -5,9 +5,11 @@
 // it over one JSON value, normally an object of strings, made from the option
 // text that a host passes to the C interface.
 //
-// Values are read as JSON strings: reading a key whose value is another JSON
-// type (a number, a boolean) raises nlohmann::json's type_error 302. A
-// missing key is never an error.
+// Values are read as text: a JSON string as it stands, a JSON boolean as
+// "true" or "false" and a JSON number as JSON writes it ("5", "0.5"), so
+// hosts may write {"hmm": false} as well as {"hmm": "false"}. A null value
+// reads as a missing one; reading a list or an object raises zel::Exception
+// naming the option. A missing key is never an error.
 //
 // An option set has no lock: reads may run at once, but add() must not run
 // while another thread reads the same set or a copy sharing its JSON value.
@@ -103,8 +105,14 @@ std::shared_ptr<IOptions> convert_string_to_api_options(const std::string& text)
 // defaults.
 std::shared_ptr<IOptions> convert_string_to_api_options(const char* text, bool* valid_json);
 
-// Calls the function with every key whose value is a JSON string, in key
-// order; other keys are skipped.
+// The text form of the JSON value of option `key` in `text`, as Options
+// reads it: false for a null (a missing value), zel::Exception for a list or
+// an object. For readers of option-like values kept in other JSON objects.
+bool option_text(const char* key, const nlohmann::json& value, std::string& text);
+
+// Calls the function with every key whose value is a text, a flag or a
+// number, with the value's text form, in key order; other keys are
+// skipped.
 void foreach_option(const Options& options,
                     const std::function<void(const std::string& key,
                                              const std::string& value)>& function);

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "base/error_message_testutil.h"
 #include "base/output_capture_testutil.h"
 
 namespace zel {
@@ -59,20 +60,33 @@ TEST(Options, GetBoolReadsTheAcceptedTruthTexts) {
   EXPECT_TRUE(options.get_bool("missing", true));
 }
 
-TEST(Options, NonStringValuesAreVisibleButNotReadableAsText) {
-  const Options options(R"({"n":5,"b":true})");
+TEST(Options, FlagsAndNumbersReadAsTheirTextForm) {
+  const Options options(
+      R"({"n":5,"neg":-2,"f":0.5,"t":true,"b":false,"s":"false","z":null,"l":[1],"o":{}})");
   EXPECT_TRUE(options.has("n"));
   ASSERT_NE(options.get_json("n"), nullptr);
   EXPECT_EQ(*options.get_json("n"), 5);
-  try {
-    options.get("n");
-    ADD_FAILURE() << "no error";
-  } catch (const nlohmann::json::type_error& e) {
-    EXPECT_EQ(e.id, 302);
-    EXPECT_THAT(e.what(), ::testing::HasSubstr("type must be string, but is number"));
+  struct Case {
+    const char* key;
+    std::string text;
+  } const texts[] = {{"n", "5"}, {"neg", "-2"}, {"f", "0.5"}, {"t", "true"},
+                     {"b", "false"}, {"s", "false"}, {"z", "dflt"}};
+  for (const Case& c : texts) {
+    EXPECT_EQ(options.get(c.key, "dflt"), c.text) << c.key;
+    EXPECT_EQ(options[c.key], c.text == "dflt" ? "" : c.text) << c.key;
   }
-  EXPECT_THROW(options.get_bool("b", false), nlohmann::json::type_error);
-  EXPECT_THROW(options["n"], nlohmann::json::type_error);
+  // A flag written as JSON means what its text means; a null is missing.
+  EXPECT_TRUE(options.get_bool("t", false));
+  EXPECT_FALSE(options.get_bool("b", true));
+  EXPECT_FALSE(options.get_bool("s", true));
+  EXPECT_FALSE(options.get_bool("n", true));
+  EXPECT_TRUE(Options(R"({"one":1})").get_bool("one", false));
+  EXPECT_TRUE(options.get_bool("z", true));
+  // A list or an object is no option value: a clear error naming it.
+  EXPECT_EQ(zel::testing::message_of([&] { options.get("l"); }),
+            "The option \"l\" must be a text, a flag or a number, not an array.");
+  EXPECT_EQ(zel::testing::message_of([&] { options.get_bool("o", true); }),
+            "The option \"o\" must be a text, a flag or a number, not an object.");
 }
 
 TEST(Options, AddInsertsOrReplaces) {
@@ -148,13 +162,13 @@ TEST(Options, StrRejectsTextThatIsNotUtf8) {
   EXPECT_THROW(options.str(), nlohmann::json::type_error);
 }
 
-TEST(ForeachOption, VisitsStringValuesInKeyOrder) {
+TEST(ForeachOption, VisitsTextFlagAndNumberValuesInKeyOrder) {
   std::vector<std::pair<std::string, std::string>> seen;
   const auto collect = [&seen](const std::string& k, const std::string& v) {
     seen.emplace_back(k, v);
   };
-  foreach_option(Options(R"({"c":"3","b":2,"a":"1"})"), collect);
-  EXPECT_THAT(seen, ElementsAre(Pair("a", "1"), Pair("c", "3")));
+  foreach_option(Options(R"({"c":"3","b":2,"a":"1","d":[1],"e":false,"f":null})"), collect);
+  EXPECT_THAT(seen, ElementsAre(Pair("a", "1"), Pair("b", "2"), Pair("c", "3"), Pair("e", "false")));
   seen.clear();
   foreach_option(Options(), collect);
   EXPECT_TRUE(seen.empty());

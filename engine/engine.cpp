@@ -93,6 +93,12 @@ std::shared_ptr<LanguageModule> Engine::get_language_module(
       convert_string_to_api_options(request.dump()));
 }
 
+std::shared_ptr<LanguageModule> Engine::get_document_language_module(
+    const std::string& language, const std::string& project_path) const {
+  std::lock_guard<std::mutex> lock(*get_mutex());
+  return get_document_language_module_nolock(language, project_path);
+}
+
 DomainCollection Engine::get_domains(const std::string&, bool) const {
   not_available("get_domains");
 }

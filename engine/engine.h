@@ -88,6 +88,8 @@ class Engine : public EngineInterface,
   std::mutex* get_mutex() const override;
   bool release_language_no_lock(const std::string& key) const override;
   bool release_domain_no_lock(const std::string& name) override;
+  std::shared_ptr<LanguageModule> get_document_language_module(
+      const std::string& language, const std::string& project_path) const override;
 
   // The language loader: resolves the options' "language" to its
   // configuration file and returns a new handle over the cached data of that
@@ -95,8 +97,16 @@ class Engine : public EngineInterface,
   // the file changed). The caller holds the engine mutex. Raises
   // zel::Exception (and the errors of the resource readers) when the
   // language cannot be loaded; nothing is cached then.
+  // Only a ".language" file that is a regular file is read (a folder, a FIFO
+  // or a device is refused before it is opened).
   std::shared_ptr<LanguageModule> get_language_module_nolock(
       const std::shared_ptr<IOptions>& options) const;
+  // The same for a language that a document names: `language` is resolved
+  // as a name among the resource folders and `project_path`, never as a
+  // path (see get_document_language_module). The caller holds the engine
+  // mutex.
+  std::shared_ptr<LanguageModule> get_document_language_module_nolock(
+      const std::string& language, const std::string& project_path) const;
 
   // The transducer of a file from the transducer cache, read on first use
   // and read again when the file's modification time has moved past the
@@ -111,6 +121,17 @@ class Engine : public EngineInterface,
   const std::shared_ptr<IOptions>& options() const { return options_; }
 
  private:
+  // The loader behind both requests. `request` is the host's option set; a
+  // null one keeps the request to names (no paths, no working folder).
+  std::shared_ptr<LanguageModule> load_language_nolock(
+      std::string language, const std::string& project_path,
+      const std::shared_ptr<IOptions>& request) const;
+  // Reads the configuration file `cfg` (cache key `key`) and every resource
+  // it names, on the search folders `folders`.
+  std::shared_ptr<LanguageModuleData> load_configuration(
+      const std::filesystem::path& cfg, const std::string& key,
+      const std::string& language, std::vector<std::filesystem::path> folders) const;
+
   std::string plugin_folder_;
   std::string root_folder_;
   std::vector<std::string> resource_folders_;

@@ -126,6 +126,15 @@ class EngineInterface {
   // Removes a domain from the domain cache; false when it is not cached.
   // The caller holds the engine mutex.
   virtual bool release_domain_no_lock(const std::string& name) = 0;
+
+  // The language module of a language that a document names (in its
+  // analysed JSON or its options). Document data is not trusted: `language`
+  // is a language name, looked up among the engine's resource folders and
+  // `project_path` (the folder of the analyzer's own options), never taken
+  // as a path. Takes the engine mutex. Raises zel::Exception for a text that
+  // is no language name and for a language that cannot be loaded.
+  virtual std::shared_ptr<LanguageModule> get_document_language_module(
+      const std::string& language, const std::string& project_path) const = 0;
 };
 
 }  // namespace kavero

@@ -8,6 +8,7 @@
 #include "base/exception.h"
 #include "base/logging.h"
 #include "base/regex.h"
+#include "base/rule_pattern.h"
 
 namespace zel {
 namespace kavero {
@@ -45,15 +46,66 @@ std::string build_abbreviation_expression(const std::string& file) {
   return build_abbreviation_expression(files);
 }
 
+namespace {
+
+// A text for a message: at most `limit` bytes, control bytes shown as "?".
+// Backslashes stay single, as an expression is written.
+std::string shown(std::string text, std::size_t limit) {
+  if (text.size() > limit) text = text.substr(0, limit) + "...";
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
+// The expression as documents run it: rule-language bracket classes
+// rewritten, then compiled (and kept in the process-wide cache).
+void compile_as_run(const std::string& expression) {
+  kav_regex(kav::convert_range(expression));
+}
+
+// Where the first line lies that does not compile on its own:
+// " (file, line N: text)"; empty when every line compiles alone (the fault
+// then lies between lines, such as a group opened on one and closed on
+// another).
+std::string first_bad_line(const std::vector<std::string>& files) {
+  for (const std::string& name : files) {
+    std::ifstream in(name, std::ios::binary);
+    std::string line;
+    for (std::size_t number = 1; std::getline(in, line); ++number) {
+      line = trim(line);
+      if (line.empty() || line[0] == '#') continue;
+      try {
+        compile_as_run(line);
+      } catch (const std::exception&) {
+        std::ostringstream where;
+        where << " (" << name << ", line " << number << ": " << shown(line, 60) << ")";
+        return where.str();
+      }
+    }
+  }
+  return "";
+}
+
+}  // namespace
+
 std::string build_abbreviation_expression(const std::vector<std::string>& files) {
   const std::string expression = generate_abbreviation_expression(files);
   try {
-    kav_regex(expression);
+    // The form documents use, checked now: a list that loads never fails an
+    // analysis later.
+    compile_as_run(expression);
   } catch (const std::exception& e) {
     std::ostringstream message;
-    message << "Could not load regex pattern invalid expression: " << e.what() << "in [";
+    // The library's text quotes a fragment of the expression: its first
+    // line, at most 200 bytes, control bytes shown as "?".
+    std::string reason = e.what();
+    const std::string::size_type newline = reason.find('\n');
+    if (newline != std::string::npos) reason.erase(newline);
+    reason = shown(reason, 200);
+    message << "Could not load regex pattern invalid expression: " << reason << "in [";
     for (const std::string& file : files) message << file << ", ";
-    message << "]";
+    message << "]" << first_bad_line(files);
     throw Exception(message);
   }
   return expression;

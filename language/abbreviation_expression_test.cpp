@@ -102,10 +102,44 @@ TEST(AbbreviationExpression, AnExpressionThatDoesNotCompile) {
     build_abbreviation_expression(list);
     ADD_FAILURE() << "no error";
   } catch (const Exception& e) {
+    // The files, and the first line that does not compile on its own.
     EXPECT_EQ(std::string(e.what()),
               "Could not load regex pattern invalid expression: " + library_message +
-                  "in [" + list + ", " + user + ", ]");
+                  "in [" + list + ", " + user + ", ] (" + list + ", line 2: (ab)");
   }
+}
+
+// Documents run the list's converted form (bracket classes rewritten), so
+// that is the form checked at load: a line the raw expression library takes
+// but the conversion refuses fails the load, naming its file and line,
+// instead of failing every analysis later.
+TEST(AbbreviationExpression, TheFormDocumentsRunIsChecked) {
+  struct Case {
+    const char* user_line;
+    std::string fault;
+  } const cases[] = {
+      {"No]\\.", "invalid expression ] need to be escaped."},
+      {"[z-a]x", "begin range is bigger then the end range."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.user_line);
+    ScratchFolder scratch;
+    const std::string list = scratch.write("en.abbrev", "Mr\\.\n").string();
+    const std::string user =
+        scratch.write("en.abbrev.user", std::string("# mine\n") + c.user_line + "\n").string();
+    try {
+      build_abbreviation_expression(list);
+      ADD_FAILURE() << "no error";
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()),
+                "Could not load regex pattern invalid expression: " + c.fault + "in [" + list +
+                    ", " + user + ", ] (" + user + ", line 2: " + c.user_line + ")");
+    }
+  }
+  // A class the conversion takes loads.
+  ScratchFolder scratch;
+  const std::string list = scratch.write("en.abbrev", "[A-Z]r\\.\n").string();
+  EXPECT_EQ(build_abbreviation_expression(list), "[A-Z]r\\.");
 }
 
 }  // namespace

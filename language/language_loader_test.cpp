@@ -4,6 +4,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <random>
 #include <memory>
 #include <string>
 #include <thread>
@@ -11,6 +12,7 @@
 
 #include <fst/vector-fst.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <nlohmann/json.hpp>
 
 #include "base/file.h"
@@ -241,7 +243,8 @@ TEST_F(LoaderScratch, ErrorsOfTheRequestAndOfTheConfiguration) {
   // A configuration that cannot be read.
   fs::create_directories(morvik() / "folder.language");
   EXPECT_EQ(message_of([&] { engine()->get_language_module("folder"); }),
-            "can not open file " + config_path("folder.language"));
+            "The language configuration \"" + config_path("folder.language") +
+                "\" is not a regular file.");
 
   const std::string head =
       "Invalid config file format in the tokenizer_mapper :\n - file:\"";
@@ -254,22 +257,47 @@ TEST_F(LoaderScratch, ErrorsOfTheRequestAndOfTheConfiguration) {
   struct Case {
     std::string name;
     std::string text;
-    std::string message;  // "$" stands for the quoted path, "@" for the text
+    std::string message;  // "$" stands for the quoted path, "#" for the path
   } const cases[] = {
-      {"broken", "{ \"morph_chain\": [", "Invalid json input file:$\n@"},
-      {"comment", "{ // no comments\n}", "Invalid json input file:$\n@"},
+      // The parser's position, never the file's text.
+      {"broken", "{ \"morph_chain\": [",
+       "Invalid json input file:$\nparse error at line 1, column 19: syntax error while "
+       "parsing value - unexpected end of input; expected '[', '{', or a literal"},
+      {"comment", "{ // no comments\n}",
+       "Invalid json input file:$\nparse error at line 1, column 3: syntax error while "
+       "parsing object key - invalid literal; last read: '{ /'"},
       {"headers", "{\"detect_headers\": \"yes\"}",
-       "Invalid type for the field 'detect_headers' for the language [headers] in $\n@"},
+       "Invalid type for the field 'detect_headers' for the language [headers] in $\n"
+       "a boolean is expected, not string \\\"yes\\\""},
       {"headers2", "{\"detect_headers\": 1}",
-       "Invalid type for the field 'detect_headers' for the language [headers2] in $\n@"},
+       "Invalid type for the field 'detect_headers' for the language [headers2] in $\n"
+       "a boolean is expected, not number 1"},
       {"negative", "{\"tokenizer_mapper\": [[-3, \"x\"]]}", head + "#" + format1},
       {"single", "{\"tokenizer_mapper\": [[3]]}", head + "#" + format1},
       {"textfirst", "{\"tokenizer_mapper\": [[\"x\", 3]]}", head + "#" + format1},
       {"notarray", "{\"tokenizer_mapper\": [3]}", head + "#" + format1},
       {"later", "{\"tokenizer_mapper\": [[3, \"a\"], [4, \"x\", 5]]}", head + "#" + format2},
-      {"hmm", "{\"hmm\": 5}", "[json.exception.type_error.302] type must be string, but is number"},
-      {"lexicon", "{\"morph_chain\": [{\"file\": \"missing.lex\"}]}",
-       "Cannot find morph file:[missing.lex]"},
+      {"hmm", "{\"hmm\": 5}",
+       "Invalid language file $: the value of \"hmm\" must be a file name (a text), not "
+       "number."},
+      {"abbrev", "{\"abbreviations\": [\"x\"]}",
+       "Invalid language file $: type must be string, but is array"},
+      {"lexicon", "{\"morph_chain\": [{\"icu\": 1, \"lookup\": \"icu\"}, {\"file\": \"missing.lex\"}]}",
+       "Cannot find morph file:[missing.lex] (entry 2 of \"morph_chain\" in $)"},
+      {"misspelt", "{\"morph_chain\": [{\"lookup\": \"compund_v3\"}]}",
+       "invalid config file format, unknown lookup type \"compund_v3\"; the known types are "
+       "[not_set,plain,compound_v2,compound_v3,compound_numbers,cleaner,guesser,endings,tag,"
+       "icu] (entry 1 of \"morph_chain\" in $)"},
+      {"named", "{\"property_chain\": {\"p\": [7]}}",
+       "invalid config file format for an entry that is number, not an object (entry 1 of "
+       "\"property_chain\".\"p\" in $)"},
+      {"chains", "{\"property_chain\": [[{\"lookup\": \"icu\"}]]}",
+       "invalid config file format, \"property_chain\" must be an object of named chains, "
+       "not array (in $)"},
+      {"mapper", "{\"tokenizer_mapper\": [{\"a\": 1, \"b\": 2}]}",
+       "Invalid language file $: cannot use operator[] with a numeric argument with object"},
+      {"tokenizer", "{\"tokenizer\": \"gone.tokenizer\"}",
+       "Missing tokenizer file: [tokenizer] gone.tokenizer (named by \"tokenizer\" in $)"},
   };
   for (const Case& c : cases) {
     write(c.name + ".language", c.text);
@@ -278,8 +306,6 @@ TEST_F(LoaderScratch, ErrorsOfTheRequestAndOfTheConfiguration) {
     for (char ch : c.message) {
       if (ch == '$') {
         expected += "\"" + path + "\"";
-      } else if (ch == '@') {
-        expected += c.text;
       } else if (ch == '#') {
         expected += path;
       } else {
@@ -411,6 +437,168 @@ TEST_F(LoaderScratch, LanguagesOfTheProjectFolderAndByPath) {
   auto other = engine->get_language_module(outside);
   EXPECT_EQ(other->language_name, outside);
   EXPECT_EQ(other->module_data->config_file, outside);
+}
+
+// Configuration files are quoted in messages by short excerpts at most,
+// never whole.
+TEST_F(LoaderScratch, MessagesNeverEchoAWholeFile) {
+  const std::string secret = "secret-" + std::string(100000, 's');
+  write("binary.language", std::string("\x01\x02") + secret);
+  const std::string message = message_of([&] { engine()->get_language_module("binary"); });
+  EXPECT_EQ(message.rfind("Invalid json input file:\"" + config_path("binary.language") + "\"\n", 0),
+            0u)
+      << message;
+  EXPECT_LT(message.size(), 400u) << message;
+
+  write("quiet.language", "{\"long\": \"" + secret + "\"}");
+  RuntimeLog log;
+  engine()->get_language_module("quiet");
+  for (const std::string& line : log.lines()) EXPECT_LT(line.size(), 1000u) << line.substr(0, 200);
+}
+
+// Files the configuration names but that are not there: the language
+// loads, and the warning names the file and who named it. Sections that
+// are not there name nothing and warn of nothing.
+TEST_F(LoaderScratch, MissingNamedFilesAreWarnedOfByName) {
+  write("gone.language",
+        R"({"abbreviations": "gone.abbrev", "apostrophe": "gone.apostrophe",
+            "measure": "gone.measure", "hmm": "gone.hmm", "postagger": "gone.postagger",
+            "morph_chain": []})");
+  const std::string where = " in \"" + config_path("gone.language") + "\")";
+  {
+    RuntimeLog log;
+    auto module = engine()->get_language_module("gone");
+    EXPECT_TRUE(module->module_data->hmm_tables.start.empty());
+    EXPECT_EQ(module->module_data->postagger, nullptr);
+    for (const char* line :
+         {"Abbreviation file not found: gone.abbrev (named by \"abbreviations\"",
+          "Abbreviation file not found: gone.apostrophe (named by \"apostrophe\"",
+          "Abbreviation file not found: gone.measure (named by \"measure\"",
+          "[Language] HMM file not found: gone.hmm (named by \"hmm\"",
+          "[Language] Postagger file not found: gone.postagger (named by \"postagger\""}) {
+      EXPECT_TRUE(log.has("WARNING", line + where)) << line;
+    }
+  }
+  write("plain.language", R"({"morph_chain": []})");
+  RuntimeLog log;
+  engine()->get_language_module("plain");
+  for (const std::string& line : log.lines()) {
+    EXPECT_EQ(line.find("not found"), std::string::npos) << line;
+  }
+
+  // A file that is there but is no transducer: named in the error line.
+  write("broken.postagger", "not a transducer");
+  write("tagged.language", R"({"postagger": "broken.postagger", "morph_chain": []})");
+  RuntimeLog tagged;
+  EXPECT_EQ(engine()->get_language_module("tagged")->module_data->postagger, nullptr);
+  EXPECT_TRUE(tagged.has("ERROR", "[Language] Cannot load/find pos disambiguator file " +
+                                      config_path("broken.postagger") + ": not a transducer file"));
+}
+
+// An abbreviation list whose converted form does not compile fails the
+// load, naming the file and line, instead of every later analysis.
+TEST_F(LoaderScratch, AnAbbreviationListIsCheckedInTheFormDocumentsRun) {
+  write("abbr.abbrev", "Mr\\.\n");
+  write("abbr.abbrev.user", "No]\\.\n");
+  write("abbr.language", R"({"abbreviations": "abbr.abbrev", "morph_chain": []})");
+  const std::string list = config_path("abbr.abbrev");
+  EXPECT_EQ(message_of([&] { engine()->get_language_module("abbr"); }),
+            "Could not load regex pattern invalid expression: invalid expression ] need to be "
+            "escaped.in [" + list + ", " + list + ".user, ] (" + list + ".user, line 1: No]\\.)");
+}
+
+// Only a regular ".language" file is opened by path: a FIFO (which would
+// block the load with the engine mutex held), a device or a file of another
+// kind are refused before they are read.
+TEST_F(LoaderScratch, AHostPathMustNameARegularLanguageFile) {
+  const fs::path fifo = morvik() / "fifo.language";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string other = write("hostname", "my-host-name\n");
+  struct Case {
+    std::string language;
+    std::string message;
+  } const cases[] = {
+      {fifo.string(), "The language configuration \"" + fifo.string() + "\" is not a regular file."},
+      {"/dev/null", "The language configuration \"/dev/null\" is not a regular file."},
+      {other, "The language configuration \"" + other + "\" is no \".language\" file."},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(message_of([&] { engine()->get_language_module(c.language); }), c.message);
+  }
+}
+
+// A language that a document names is a name, looked up in the engine's
+// resource folders and the analyzer's project folder; never a path, never
+// the working folder.
+TEST_F(LoaderScratch, ADocumentsLanguageIsANameNeverAPath) {
+  write("doc.language", R"({"morph_chain": []})");
+  write("sub/nested.language", R"({"morph_chain": []})");
+  const std::string elsewhere = scratch_.write("elsewhere/away.language", "{}").string();
+  scratch_.write("project/mine.language", R"({"morph_chain": []})");
+  const std::string project = (scratch_.path() / "project").string();
+
+  auto doc = engine()->get_document_language_module("doc", "");
+  EXPECT_EQ(doc->module_data->config_file, config_path("doc.language"));
+  EXPECT_EQ(engine()->get_language_module("doc")->module_data, doc->module_data);
+  EXPECT_EQ(engine()->get_document_language_module("sub/nested", "")->language_name, "sub/nested");
+  EXPECT_EQ(engine()->get_document_language_module("mine", project)->module_data->config_file,
+            project + "/mine.language");
+
+  // Paths and texts that are no names are refused before anything is read.
+  const std::string kRefused = "Invalid language name in the document: \"";
+  const std::string kTail = "\" (a language name is expected, not a path)";
+  for (const std::string& name :
+       {elsewhere, std::string("/etc/hostname"), std::string("../morvik/doc"),
+        std::string("./doc"), std::string("sub//nested"), std::string("a\\b"),
+        std::string("doc\n"), std::string(300, 'x')}) {
+    const std::string message =
+        message_of([&] { engine()->get_document_language_module(name, ""); });
+    EXPECT_EQ(message.rfind(kRefused, 0), 0u) << message;
+    EXPECT_LT(message.size(), 200u) << message;
+  }
+  EXPECT_EQ(message_of([&] { engine()->get_document_language_module("", ""); }),
+            "Language has not been set.");
+
+  // A configuration in the working folder is not found by name.
+  testing::WorkingFolder here(scratch_.path() / "elsewhere");
+  EXPECT_EQ(message_of([&] { engine()->get_document_language_module("away", ""); }),
+            "language config file missing for [away] :away");
+  // A listed language without a configuration loads "generic".
+  write("generic.language", R"({"morph_chain": []})");
+  EXPECT_EQ(engine()->get_document_language_module("italian", "")->language_name, "generic");
+}
+
+// A damaged tokenizer cache beside the test language's rules is rebuilt
+// when the language loads; the language tokenizes as before.
+TEST(LanguageLoader, ADamagedTokenizerCacheIsRebuiltOnLoad) {
+  ScratchFolder scratch;
+  const fs::path morvik = scratch.path() / "morvik";
+  fs::copy(kTestLanguage, morvik, fs::copy_options::recursive);
+  auto engine = engine_over(morvik);
+  const std::string key = fs::canonical(morvik / "english.language").string();
+  auto first = engine->get_language_module("english");
+  const std::string rules = (fs::canonical(morvik) / "english.tokenizer").string();
+  const std::string good = testing::read_file(rules + "_cache");
+  const std::string compiled(reinterpret_cast<const char*>(first->module_data->rules),
+                             first->module_data->rules_size);
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    SCOPED_TRACE(seed);
+    std::string damaged = good;
+    std::mt19937 random(seed);
+    for (int n = 0; n < 4; ++n) {
+      damaged[std::uniform_int_distribution<std::size_t>(0, damaged.size() - 1)(random)] ^=
+          static_cast<char>(1 + seed);
+    }
+    if (seed % 2 == 0) damaged.resize(damaged.size() / 2);
+    scratch.write("morvik/english.tokenizer_cache", damaged);
+    ASSERT_TRUE(engine->release_language(key));
+    auto module = engine->get_language_module("english");
+    EXPECT_FALSE(module->module_data->rules_owned);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(module->module_data->rules),
+                          module->module_data->rules_size),
+              compiled);
+    EXPECT_EQ(testing::read_file(rules + "_cache"), good);
+  }
 }
 
 }  // namespace

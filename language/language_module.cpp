@@ -9,6 +9,7 @@
 #include <unicode/rbbi.h>
 
 #include "base/exception.h"
+#include "base/options.h"
 #include "base/rule_pattern.h"
 #include "core-afst/afst.h"
 #include "language/tokenizer_facade.h"
@@ -27,7 +28,9 @@ std::string LanguageModuleData::get_config_option(const std::string& key) const 
   if (!config_json || !config_json->is_object() || !config_json->contains(key)) {
     return "";
   }
-  return (*config_json)[key].get<std::string>();
+  std::string text;
+  if (!option_text(key.c_str(), (*config_json)[key], text)) return "";
+  return text;
 }
 
 namespace {

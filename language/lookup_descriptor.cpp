@@ -1,5 +1,6 @@
 #include "language/lookup_descriptor.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
@@ -9,6 +10,7 @@
 #include "base/exception.h"
 #include "base/file.h"
 #include "base/logging.h"
+#include "base/text_excerpt.h"
 #include "core-afst/afst.h"
 #include "engine/engine.h"
 #include "language/lookup_type.h"
@@ -99,10 +101,36 @@ std::string get_additional_properties(const json& entry) {
   return text.str();
 }
 
+namespace {
+
+// The names a configuration may use, in the table's code order; "compound"
+// is in the table but refused.
+std::string known_lookup_types() {
+  std::vector<std::pair<uint64_t, std::string>> known;
+  for (const auto& type : lookup_types()) {
+    if (type.second != kLookupCompound) known.emplace_back(type.second, type.first);
+  }
+  std::sort(known.begin(), known.end());
+  std::string text = "[";
+  for (const auto& type : known) {
+    if (text.size() > 1) text += ",";
+    text += type.second;
+  }
+  return text + "]";
+}
+
+}  // namespace
+
 MorphDataDescriptor MorphData::create_descriptor(const Engine* engine,
                                                  const json& entry) {
   MorphDataDescriptor descriptor;
   const std::string name = get_lookup_type_name(entry);
+  // A misspelt type is no plain lookup: the language would load and answer
+  // differently from what its author meant.
+  if (lookup_types().count(name) == 0) {
+    fail("invalid config file format, unknown lookup type \"" + excerpt(name) +
+         "\"; the known types are " + known_lookup_types());
+  }
   descriptor.type = get_lookup_type(name);
   std::string file;
   if (entry.is_object() && entry.contains("file")) {
@@ -135,11 +163,8 @@ MorphDataDescriptor MorphData::create_descriptor(const Engine* engine,
     case kLookupIcu:
       break;
     default:
-      fail(
-          "invalid config file format, unknown lookup type. supported types "
-          "are [plain,compound,compound_v2,compound_v3,compound_numbers,"
-          "reverse] and not:" +
-          name);
+      fail("invalid config file format, the lookup type \"" + excerpt(name) +
+           "\" is not supported; the known types are " + known_lookup_types());
   }
   descriptor.properties = get_additional_properties(entry);
   descriptor.config = &entry;
@@ -148,40 +173,82 @@ MorphDataDescriptor MorphData::create_descriptor(const Engine* engine,
 
 }  // namespace core
 
-core::MorphDataDescriptors create_lookup_chain_descriptors(
-    const Engine* engine, json& config, const std::string& section,
-    const std::vector<fs::path>& folders) {
+namespace {
+
+// " (entry N of "section" in "file")".
+std::string where(std::size_t index, const std::string& label,
+                  const std::string& config_file) {
+  std::ostringstream text;
+  text << " (entry " << index + 1 << " of " << label;
+  if (!config_file.empty()) text << " in " << fs::path(config_file);
+  text << ")";
+  return text.str();
+}
+
+core::MorphDataDescriptors chain_descriptors(const Engine* engine, json& config,
+                                             const std::string& section,
+                                             const std::string& label,
+                                             const std::vector<fs::path>& folders,
+                                             const std::string& config_file) {
   core::MorphDataDescriptors descriptors;
   if (!config.is_object() || !config.contains(section)) return descriptors;
+  std::size_t index = 0;
   for (json& entry : config[section]) {
     if (entry.is_string()) {
-      fail("Deprecated Config use new format." + entry.get<std::string>() +
+      fail("Deprecated Config use new format." + excerpt(entry.get<std::string>()) +
            "ex: { \"file\": \"english.morph\" , \"lookup\" : \"plain\" , "
-           "\"transform\" : \"none\" }");
+           "\"transform\" : \"none\" }" + where(index, label, config_file));
     }
-    if (!entry.is_object()) fail("invalid config file format for ");
-    if (entry.contains("file")) {
-      resolve_file(entry, "file", "  -- morph_chain file: ",
-                   "Cannot find morph file:[", folders);
+    if (!entry.is_object()) {
+      fail(std::string("invalid config file format for ") + "an entry that is " +
+           entry.type_name() + ", not an object" + where(index, label, config_file));
     }
-    if (entry.contains("guesser")) {
-      resolve_file(entry, "guesser", "  -- morph_chain : guesser ",
-                   "Cannot find guesser morph file:[", folders);
+    try {
+      if (entry.contains("file")) {
+        resolve_file(entry, "file", "  -- morph_chain file: ",
+                     "Cannot find morph file:[", folders);
+      }
+      if (entry.contains("guesser")) {
+        resolve_file(entry, "guesser", "  -- morph_chain : guesser ",
+                     "Cannot find guesser morph file:[", folders);
+      }
+      descriptors.push_back(core::MorphData::create_descriptor(engine, entry));
+    } catch (const std::exception& e) {
+      // Every fault of an entry says which entry of which file it is.
+      fail(json_error_text(e) + where(index, label, config_file));
     }
-    descriptors.push_back(core::MorphData::create_descriptor(engine, entry));
+    ++index;
   }
   return descriptors;
 }
 
+}  // namespace
+
+core::MorphDataDescriptors create_lookup_chain_descriptors(
+    const Engine* engine, json& config, const std::string& section,
+    const std::vector<fs::path>& folders, const std::string& config_file) {
+  return chain_descriptors(engine, config, section, "\"" + section + "\"", folders,
+                           config_file);
+}
+
 core::NamedMorphDataDescriptors create_named_lookup_descriptors(
-    const Engine* engine, json& config, const std::vector<fs::path>& folders) {
+    const Engine* engine, json& config, const std::vector<fs::path>& folders,
+    const std::string& config_file) {
   core::NamedMorphDataDescriptors named;
   if (!config.is_object() || !config.contains("property_chain")) return named;
   json& chains = config["property_chain"];
+  if (!chains.is_object()) {
+    std::string text = std::string("invalid config file format, \"property_chain\" must be an "
+                                   "object of named chains, not ") + chains.type_name();
+    std::ostringstream where;
+    if (!config_file.empty()) where << " (in " << fs::path(config_file) << ")";
+    fail(text + where.str());
+  }
   for (auto it = chains.begin(); it != chains.end(); ++it) {
     const std::string name = it.key();
-    named.emplace(name,
-                  create_lookup_chain_descriptors(engine, chains, name, folders));
+    named.emplace(name, chain_descriptors(engine, chains, name,
+                                          "\"property_chain\".\"" + name + "\"", folders,
+                                          config_file));
   }
   return named;
 }

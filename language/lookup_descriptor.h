@@ -101,18 +101,25 @@ std::string get_additional_properties(const nlohmann::json& entry);
 // Raises zel::Exception for a text entry ("Deprecated Config use new
 // format." + the text + "ex: { \"file\": \"english.morph\" , \"lookup\" :
 // \"plain\" , \"transform\" : \"none\" }"), for any other entry that is not
-// an object ("invalid config file format for "), for a "file" or "guesser"
-// that does not resolve to a regular file ("Cannot find morph file:[" +
-// name + "]", "Cannot find guesser morph file:[" + name + "]"), and the
-// errors of MorphData::create_descriptor. The caller holds the engine mutex.
+// an object ("invalid config file format for " + where, below), for a "file"
+// or "guesser" that does not resolve to a regular file ("Cannot find morph
+// file:[" + name + "]", "Cannot find guesser morph file:[" + name + "]"),
+// for a member of the wrong JSON type, and the errors of
+// MorphData::create_descriptor. Every message ends with where the entry is:
+// " (entry N of \"section\" in \"config_file\")", entries counted from 1, the
+// file left out when `config_file` is empty. The caller holds the engine
+// mutex.
 core::MorphDataDescriptors create_lookup_chain_descriptors(
     const Engine* engine, nlohmann::json& config, const std::string& section,
-    const std::vector<std::filesystem::path>& folders);
+    const std::vector<std::filesystem::path>& folders,
+    const std::string& config_file = std::string());
 
 // The named chains of config["property_chain"], by name; empty without it.
+// Messages name the entry as in "property_chain"."name".
 core::NamedMorphDataDescriptors create_named_lookup_descriptors(
     const Engine* engine, nlohmann::json& config,
-    const std::vector<std::filesystem::path>& folders);
+    const std::vector<std::filesystem::path>& folders,
+    const std::string& config_file = std::string());
 
 // Reads a lexicon transducer file (OpenFst's binary vector transducer over
 // the tropical arc, with both symbol tables) into a new network whose

@@ -34,6 +34,9 @@ using testing::ScratchFolder;
 
 const fs::path kTestLanguage = testing::test_language_folder();
 
+constexpr char kKnownTypes[] =
+    "[not_set,plain,compound_v2,compound_v3,compound_numbers,cleaner,guesser,endings,tag,icu]";
+
 class LookupDescriptorTest : public ::testing::Test {
  protected:
   LookupDescriptorTest()
@@ -110,7 +113,7 @@ TEST_F(LookupDescriptorTest, ResolvesFilesAndWritesThePathsBack) {
   json config = json::parse(R"({"morph_chain": [
       {"file": "english.fst", "lookup": "plain"},
       {"file": "english-names.fst", "properties": ["proper"], "extra": 3},
-      {"file": "english.fst", "transform": "tolower", "lookup": "reverse"},
+      {"file": "english.fst", "transform": "tolower", "lookup": "not_set"},
       {"lookup": "icu"}]})");
   core::MorphDataDescriptors descriptors = chain(config);
   ASSERT_EQ(descriptors.size(), 4u);
@@ -182,8 +185,8 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
       {R"("english.fst")",
        "Deprecated Config use new format.english.fstex: { \"file\": "
        "\"english.morph\" , \"lookup\" : \"plain\" , \"transform\" : \"none\" }"},
-      {"42", "invalid config file format for "},
-      {"[]", "invalid config file format for "},
+      {"42", "invalid config file format for an entry that is number, not an object"},
+      {"[]", "invalid config file format for an entry that is array, not an object"},
       {R"({"file": "missing.lex"})", "Cannot find morph file:[missing.lex]"},
       // A folder is no regular file.
       {R"({"file": "."})", "Cannot find morph file:[.]"},
@@ -191,10 +194,20 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
        "Cannot find guesser morph file:[nope.lex]"},
       {R"({"file": "english.fst", "lookup": "guesser"})",
        "Missing 'guesser' morph file in the language config file"},
+      // A refused type is not called supported; a misspelt or unknown one is
+      // no plain lookup.
       {R"({"file": "english.fst", "lookup": "compound"})",
-       "invalid config file format, unknown lookup type. supported types are "
-       "[plain,compound,compound_v2,compound_v3,compound_numbers,reverse] and "
-       "not:compound"},
+       "invalid config file format, the lookup type \"compound\" is not supported; the "
+       "known types are " + std::string(kKnownTypes)},
+      {R"({"file": "english.fst", "lookup": "compund_v3"})",
+       "invalid config file format, unknown lookup type \"compund_v3\"; the known types "
+       "are " + std::string(kKnownTypes)},
+      {R"({"file": "english.fst", "lookup": "reverse"})",
+       "invalid config file format, unknown lookup type \"reverse\"; the known types are " +
+           std::string(kKnownTypes)},
+      {R"({"file": "english.fst", "lookup": "Plain"})",
+       "invalid config file format, unknown lookup type \"Plain\"; the known types are " +
+           std::string(kKnownTypes)},
       {R"({"file": "english.fst", "transform": "upper"})",
        "invalid config file format, unknown transformer type. supported types "
        "are [tolower] and not:upper"},
@@ -203,15 +216,23 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
       {R"({"lookup": "plain"})", "morph file not found :(get_afst)[]"},
       {R"({"file": "corrupt.lex"})",
        "Invalid/Corrupt morph file:(get_fst)[" + corrupt.string() + "]"},
+      // Members of the wrong JSON type: the library's text without its tag.
+      {R"({"file": 1})", "type must be string, but is number"},
+      {R"({"file": "english.fst", "lookup": 2})", "type must be string, but is number"},
+      {R"({"file": "english.fst", "guesser": false})", "type must be string, but is boolean"},
   };
+  // Every message says which entry of which section (and file) it is about.
   for (const Case& c : cases) {
-    json config = {{"morph_chain", json::array({json::parse(c.entry)})}};
-    EXPECT_EQ(message_of([&] { chain(config); }), c.message) << c.entry;
-  }
-  for (const char* entry : {R"({"file": 1})", R"({"file": "english.fst", "lookup": 2})",
-                            R"({"file": "english.fst", "guesser": false})"}) {
-    json config = {{"morph_chain", json::array({json::parse(entry)})}};
-    EXPECT_THROW(chain(config), json::type_error) << entry;
+    json config = {{"morph_chain", json::array({json::object(), json::parse(c.entry)})}};
+    config["morph_chain"][0] = {{"lookup", "icu"}};
+    EXPECT_EQ(message_of([&] { chain(config); }), c.message + " (entry 2 of \"morph_chain\")")
+        << c.entry;
+    json named = {{"property_chain", {{"abbrev", json::array({json::parse(c.entry)})}}}};
+    EXPECT_EQ(message_of([&] {
+                create_named_lookup_descriptors(&engine_, named, folders_, "/m/x.language");
+              }),
+              c.message + " (entry 1 of \"property_chain\".\"abbrev\" in \"/m/x.language\")")
+        << c.entry;
   }
 }
 

@@ -54,10 +54,11 @@ class MorphData {
   // The descriptor of one lookup entry of a language configuration (see
   // lookup_descriptor.h); its files must be resolved already. Loads the
   // transducers through the engine's transducer cache; the caller holds the
-  // engine mutex. Raises zel::Exception for the type "compound" and numbers
-  // outside the type table ("invalid config file format, unknown lookup
-  // type. supported types are [plain,compound,compound_v2,compound_v3,
-  // compound_numbers,reverse] and not:" + the type name), for a "guesser"
+  // engine mutex. Raises zel::Exception for a type name that is not in the
+  // type table ("invalid config file format, unknown lookup type \"name\";
+  // the known types are [...]") and for the refused type "compound"
+  // ("invalid config file format, the lookup type \"compound\" is not
+  // supported; the known types are [...]"), for a "guesser"
   // lookup without "guesser" ("Missing 'guesser' morph file in the language
   // config file"), and the errors of get_convert, get_additional_properties
   // and load_afst.
