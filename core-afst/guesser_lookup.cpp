@@ -41,6 +41,19 @@ void GuesserLookup::set_guesser(std::shared_ptr<nlohmann::json> config) {
 std::vector<std::string> GuesserLookup::up(const std::string& word) {
   if (word.size() > kMaxWordBytes || !all_lowecase(word)) return {};
   GuesserLookupSession session(guesser_, config_);
+  // The text as the search makes it; every repair is undone by the end.
+  const std::string text = GuesserFactory(word.data(), word.data() + word.size()).str();
+  // filter() takes results with fewer repairs first, and among those with
+  // none (all of which score 1.0) the first collected. So once a result
+  // without repairs is found, it is the first that filter() takes, and
+  // when filter() answers with it, nothing found later can change the
+  // answer: the walk stops there.
+  session.stop_when([&](const ResultEntry& result) {
+    if (result.repairs != 0) return false;
+    if (!lexicon_) return true;
+    if (result.form.compare(0, text.size(), text) == 0) return true;
+    return !lexicon_->up(result.form).empty();
+  });
   session.lookup(word);
   return filter(this, session.text(), session.results());
 }

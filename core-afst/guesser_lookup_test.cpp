@@ -118,6 +118,80 @@ TEST(GuesserLookupTest, SuffixRulesWrittenAsText) {
   for (const auto& c : cases) EXPECT_EQ(lookup.up(c.word), c.answers) << c.word;
 }
 
+// The answers of a guesser of the test language's kind (any lower-case stem
+// before one of four endings, written back letter by letter) with and
+// without its lexicon, pinned for words that are spelt as the guesser
+// spells them, misspelt, beyond repair, and words whose search runs out of
+// its budget. Changes that make the search faster must not change them.
+TEST(GuesserLookupTest, AnswersOfTheTestLanguagesGuesserStayTheSame) {
+  const std::string letters = "a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q|r|s|t|u|v|w|x|y|z";
+  const std::string copy = "abcdefghijklmnopqrstuvwxyz";
+  std::string rules;
+  for (const std::string ending : {"ing", "ed", "ly", "ness"}) {
+    rules += "regex:(" + letters + ")*" + ending + ":" + copy + ending + "\n";
+  }
+  const std::shared_ptr<AFst> guesser = from_text(rules);
+  GuesserLookup with_lexicon(guesser,
+                             from_text("regex:(.)*ing:[in][eps][eps][+V-PrPart]\n"
+                                       "regex:(.)*ed:[in][eps][+V-Past]\n"
+                                       "regex:(.)*ly:[in][in][in][+Adv]\n"
+                                       "regex:(.)*ness:[in][in][in][in][in][+Nn-Sg]\n"),
+                             nullptr);
+  GuesserLookup without_lexicon(guesser, nullptr, nullptr);
+  struct Case {
+    std::string word;
+    std::vector<std::string> with_lexicon;
+    std::vector<std::string> without_lexicon;
+  };
+  const Case cases[] = {
+      // Spelt as the guesser spells them.
+      {"walking", {"walk+V-PrPart+guess+nf"}, {"walking", "walking+guess"}},
+      {"talked", {"talk+V-Past+guess+nf"}, {"talked", "talked+guess"}},
+      {"quickly", {"quickly+Adv+guess+nf"}, {"quickly", "quickly+guess"}},
+      {"happiness", {"happiness+Nn-Sg+guess+nf"}, {"happiness", "happiness+guess"}},
+      {"walkiing", {"walki+V-PrPart+guess+nf"}, {"walkiing", "walkiing+guess"}},
+      {"xyzed", {"xyz+V-Past+guess+nf"}, {"xyzed", "xyzed+guess"}},
+      {"ed", {"+V-Past+guess+nf"}, {"ed", "ed+guess"}},
+      {"ing", {"+V-PrPart+guess+nf"}, {"ing", "ing+guess"}},
+      // Found before the search runs out.
+      {"vqagyness", {"vqagyness+Nn-Sg+guess+nf"}, {"vqagyness", "vqagyness+guess"}},
+      {"zoowbiing", {"zoowbi+V-PrPart+guess+nf"}, {"zoowbiing", "zoowbiing+guess"}},
+      {"rphvcmqezness",
+       {"rphvcmqezness+Nn-Sg+guess+nf"},
+       {"rphvcmqezness", "rphvcmqezness+guess"}},
+      // Repaired.
+      {"walkng", {"walk+V-PrPart+guess+nf"}, {"walking+guess"}},
+      {"walkign", {"walk+V-PrPart+guess+nf"}, {"walking+guess"}},
+      {"talkde", {"talk+V-Past+guess+nf"}, {"talked+guess"}},
+      {"helllo", {"helly+Adv+guess+nf"}, {"helly+guess"}},
+      {"ruglad", {"rugla+V-Past+guess+nf"}, {"ruglaed+guess"}},
+      {"mutrlai", {"mutraly+Adv+guess+nf"}, {"mutraly+guess"}},
+      {"xzd", {"xz+V-Past+guess+nf"}, {"xzed+guess"}},
+      {"vaafjend", {"vaafjn+V-Past+guess+nf"}, {"vaafjned+guess"}},
+      {"tqrbzn", {"tqrbz+V-PrPart+guess+nf"}, {"tqrbzing+guess"}},
+      {"mjcd", {"mjc+V-Past+guess+nf"}, {"mjced+guess"}},
+      {"e", {"+V-Past+guess+nf"}, {"ed", "ed+guess"}},
+      {"runningg", {"runn+V-PrPart+guess+nf"}, {"running+guess"}},
+      // Repaired in a search that runs out.
+      {"uhjbztmli", {"uhjbztmly+Adv+guess+nf"}, {"uhjbztmly+guess"}},
+      {"arqlljg", {"arqljly+Adv+guess+nf"}, {"arqljly+guess"}},
+      {"bookshelf", {"bookshely+Adv+guess+nf"}, {"bookshely+guess"}},
+      {"greatday", {"greatdaly+Adv+guess+nf"}, {"greatdaly+guess"}},
+      // Beyond repair, with and without running out.
+      {"okapi", {}, {}},
+      {"quokka", {}, {}},
+      {"swwvt", {}, {}},
+      {"zarm", {}, {}},
+      {"abcdefgh", {}, {}},
+      {"doorknob", {}, {}},
+      {"", {}, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(with_lexicon.up(c.word), c.with_lexicon) << c.word;
+    EXPECT_EQ(without_lexicon.up(c.word), c.without_lexicon) << c.word;
+  }
+}
+
 TEST(GuesserLookupTest, WordLengthLimit) {
   std::string longest;
   for (int i = 0; i < 49; ++i) longest += static_cast<char>('a' + (i % 3));

@@ -13,8 +13,6 @@ namespace {
 
 bool is_epsilon(const std::string& label) { return label == "eps" || label == "EPS"; }
 
-bool is_control(const std::string& label) { return label.size() > 4 && label[0] == '#'; }
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -58,7 +56,7 @@ void LevelGuardBase::unlink() {
 void LevelGuardBase::remove() {
   if (!linked_) return;
   StackItem* item = &item_;
-  if (item->below != nullptr && !session_->exhausted()) {
+  if (item->below != nullptr && !session_->stopped()) {
     int64_t matches = 0;
     for (StackItem* p = item; p != nullptr && p->position == item->position; p = p->below) {
       matches += p->match_count;
@@ -116,7 +114,7 @@ std::vector<ResultEntry> GuesserLookupSession::lookup(const std::string& word) {
 }
 
 bool GuesserLookupSession::tick() {
-  if (exhausted_) return false;
+  if (stopped()) return false;
   if (++steps_ > kGuesserSearchBudget) {
     exhausted_ = true;
     return false;
@@ -140,7 +138,7 @@ const std::string& GuesserLookupSession::output_text(int32_t id) const {
 
 void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position, int depth,
                                    const std::string& output, Walk walk) {
-  if (exhausted_) return;
+  if (stopped()) return;
   if (stack_.size >= kGuesserMaxItems) {
     exhausted_ = true;
     return;
@@ -168,35 +166,53 @@ void GuesserLookupSession::lookup(StackItem& item) {
   const LookupArc* const last = net.arcs().data() + item.arcs.end;
   for (const LookupArc* arc = first; arc != last; ++arc) {
     if (!tick()) return;
-    const std::string& in = input_text(arc->input);
-    const std::string& out = output_text(arc->output);
+    const bool beyond = arc->flags & LookupArc::kInputBeyondList;
+    // What the label can do was worked out when the network was made; a
+    // label beyond the network's lists is looked at here.
+    const uint8_t kind =
+        beyond ? InputLabel::classify(input_text(arc->input)).flags : arc->input_flags;
     const bool final = arc->flags & LookupArc::kTargetFinal;
     const char* const end = text_->end();
     const bool at_end = item.position == end;
 
-    if (is_epsilon(in)) {
+    if (kind & InputLabel::kEpsilon) {
+      const std::string& out = output_text(arc->output);
       if (final && at_end) collect(out);
       descend(arc->target, arc->target_arcs, item.position, item.depth + 1, out, Walk::kLookup);
       continue;
     }
-    if (is_control(in)) {
-      if (final && at_end && in.compare(0, 4, "#end") == 0) collect(out);
+    if (kind & InputLabel::kControl) {
+      const std::string& out = output_text(arc->output);
+      if (final && at_end && (kind & InputLabel::kEndControl)) collect(out);
       if (!at_end)
         descend(arc->target, arc->target_arcs, item.position, item.depth + 1, out, Walk::kLookup);
       continue;
     }
-    // The empty label reads as a zero byte here, which no admitted word has.
-    if (at_end || in[0] != *item.position) {
-      if (in == "??") ++item.match_count;
+    // The label's first byte: that of its first code point when that is
+    // ASCII, else read from the text. The empty label reads as a zero
+    // byte, which no admitted word has.
+    const bool ascii = !beyond && (kind & (InputLabel::kEmpty | InputLabel::kBadFirst)) == 0 &&
+                       arc->first < 0x80;
+    const char first_byte =
+        ascii ? static_cast<char>(arc->first) : input_text(arc->input)[0];
+    if (at_end || first_byte != *item.position) {
+      if (kind & InputLabel::kAny) ++item.match_count;
       continue;
     }
     const char* after = item.position;
     const uint32_t c = utf8::next(after, end);
     if (after - item.position > 1) {
-      auto first = in.begin();
-      if (utf8::next(first, in.end()) != c) continue;
+      uint32_t label_first = arc->first;
+      if (beyond || (kind & InputLabel::kBadFirst)) {
+        // Decoding the label again raises its UTF-8 error.
+        const std::string& in = input_text(arc->input);
+        auto it = in.begin();
+        label_first = utf8::next(it, in.end());
+      }
+      if (label_first != c) continue;
     }
     ++item.match_count;
+    const std::string& out = output_text(arc->output);
     if (final && after == end) collect(out);
     descend(arc->target, arc->target_arcs, after, item.depth + 1, out, Walk::kLookup);
   }
@@ -227,7 +243,10 @@ void GuesserLookupSession::ignore_lookup_one_more_arc(StackItem& item) {
       collect(out);
       return;
     }
-    if (is_epsilon(input_text(arc->input))) {
+    const bool epsilon = (arc->flags & LookupArc::kInputBeyondList)
+                             ? is_epsilon(input_text(arc->input))
+                             : (arc->input_flags & InputLabel::kEpsilon) != 0;
+    if (epsilon) {
       descend(arc->target, arc->target_arcs, item.position, item.depth + 1, out, Walk::kOneMoreArc);
     }
   }
@@ -269,6 +288,11 @@ void GuesserLookupSession::collect(const std::string& output) {
   }
   results_.push_back(
       ResultEntry{"+guess", std::move(form), sum / static_cast<double>(n + 1) / 100.0, repairs});
+  if (settles_ && settles_(results_.back())) settled_ = true;
+}
+
+void GuesserLookupSession::stop_when(std::function<bool(const ResultEntry&)> settles) {
+  settles_ = std::move(settles);
 }
 
 bool GuesserLookupSession::allowed(std::size_t position, int32_t kind) const {
@@ -289,7 +313,7 @@ void GuesserLookupSession::clear_after(std::vector<int32_t>& marks, std::size_t 
 }
 
 void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
-  if (!item.repair || exhausted_) return;
+  if (!item.repair || stopped()) return;
   // The repairs' items carry the output instead.
   const std::string kept = std::move(item.output);
   item.output.clear();

@@ -53,6 +53,7 @@
 #define KAVERO_CORE_AFST_GUESSER_SEARCH_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
 #include <set>
@@ -168,6 +169,14 @@ class GuesserLookupSession {
   std::string text() const { return text_ ? text_->str() : std::string(); }
   // Whether the search ended because a limit ran out.
   bool exhausted() const { return exhausted_; }
+
+  // Ends the search as soon as a result collected satisfies `settles`: a
+  // caller that knows no later result can change what it makes of the
+  // results stops the walk there. The results then are those found so
+  // far; exhausted() stays false. Call before lookup(word).
+  void stop_when(std::function<bool(const ResultEntry&)> settles);
+  // Whether the walk is over: a limit ran out or a result settled it.
+  bool stopped() const { return exhausted_ || settled_; }
   GuesserStack& stack() { return stack_; }
 
  private:
@@ -193,6 +202,8 @@ class GuesserLookupSession {
   std::vector<int32_t> in_force_;
   uint64_t steps_ = 0;
   bool exhausted_ = false;
+  std::function<bool(const ResultEntry&)> settles_;
+  bool settled_ = false;
   // Texts of labels beyond the network's lists; one for each side, since
   // a walk step holds an input and an output label at once.
   mutable std::string scratch_;

@@ -91,8 +91,13 @@ Probability CalculatePermutation::emission(const Token& token,
                                            const std::string& pos) const {
   const auto& table = tables_->emission;
   if (!table.empty()) {
-    auto it = table.find(token.literal + "^^" + pos);
-    if (it == table.end()) it = table.find("dummy^^" + pos);
+    std::string& key = emission_key_;
+    key.assign(token.literal).append("^^").append(pos);
+    auto it = table.find(key);
+    if (it == table.end()) {
+      key.assign("dummy^^").append(pos);
+      it = table.find(key);
+    }
     if (it != table.end()) return Probability(it->second);
   }
   return Probability(kFloorProbability);

@@ -161,6 +161,9 @@ class CalculatePermutation {
   std::vector<viterbi_element> columns_;
   // Emissions of the current token's readings, reused between tokens.
   std::vector<Probability> emissions_;
+  // The key of the emission looked up last, reused so that looking up
+  // needs no new text per reading.
+  mutable std::string emission_key_;
 };
 
 // Lists a lattice on standard output, for debugging:

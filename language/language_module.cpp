@@ -3,6 +3,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <unicode/brkiter.h>
 #include <unicode/locid.h>
@@ -48,16 +49,28 @@ Regex compile_word_list(const std::string& expression) {
 
 }  // namespace
 
+Regex LanguageModule::word_list(CompiledWordList& cache, const std::string& expression) const {
+  std::lock_guard<std::mutex> lock(word_lists_mutex_);
+  if (!cache.compiled || cache.expression != expression) {
+    // A failure leaves the cache as it was.
+    Regex regex = compile_word_list(expression);
+    cache.expression = expression;
+    cache.regex = std::move(regex);
+    cache.compiled = true;
+  }
+  return cache.regex;
+}
+
 Regex LanguageModule::get_abbreviations() const {
-  return compile_word_list(module_data ? module_data->abbreviation_expression : "");
+  return word_list(abbreviations_, module_data ? module_data->abbreviation_expression : "");
 }
 
 Regex LanguageModule::get_apostrophes() const {
-  return compile_word_list(module_data ? module_data->apostrophe_expression : "");
+  return word_list(apostrophes_, module_data ? module_data->apostrophe_expression : "");
 }
 
 Regex LanguageModule::get_measures() const {
-  return compile_word_list(module_data ? module_data->measure_expression : "");
+  return word_list(measures_, module_data ? module_data->measure_expression : "");
 }
 
 std::shared_ptr<TokenizerFacade> LanguageModule::get_tokenizer() const {

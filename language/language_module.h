@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -105,7 +106,9 @@ class LanguageModule {
  public:
   // The abbreviation, apostrophe and measure expressions of the language,
   // compiled case-sensitively after the rule language's bracket classes are
-  // rewritten; an empty expression when the language has none.
+  // rewritten; an empty expression when the language has none. Every
+  // document asks for them; each is compiled once and shared as long as
+  // its text stays the same.
   Regex get_abbreviations() const;
   Regex get_apostrophes() const;
   Regex get_measures() const;
@@ -126,6 +129,20 @@ class LanguageModule {
   // it.
   std::string language_name;
   std::shared_ptr<LanguageModuleData> module_data;
+
+ private:
+  // An expression text and what it compiled to.
+  struct CompiledWordList {
+    bool compiled = false;
+    std::string expression;
+    Regex regex;
+  };
+  Regex word_list(CompiledWordList& cache, const std::string& expression) const;
+
+  mutable std::mutex word_lists_mutex_;
+  mutable CompiledWordList abbreviations_;
+  mutable CompiledWordList apostrophes_;
+  mutable CompiledWordList measures_;
 };
 
 }  // namespace kavero

@@ -101,6 +101,33 @@ TEST(LanguageModule, WordListExpressionsWithRangesAndWithout) {
   EXPECT_TRUE(module->get_apostrophes().empty());
 }
 
+TEST(LanguageModule, WordListsAreCompiledOnceAndFollowTheirText) {
+  auto module = module_with(json::object());
+  module->module_data->abbreviation_expression = "[A-C]\\.";
+  const Regex first = module->get_abbreviations();
+  // Every document asks; all share one compiled expression.
+  EXPECT_TRUE(module->get_abbreviations().shares_expression_with(first));
+  // A changed text is compiled anew, never answered by the old expression.
+  module->module_data->abbreviation_expression = "[D-F]\\.";
+  const Regex changed = module->get_abbreviations();
+  EXPECT_FALSE(changed.shares_expression_with(first));
+  EXPECT_TRUE(changed.regex_match("E."));
+  EXPECT_FALSE(changed.regex_match("B."));
+  // An expression that does not compile raises each time and leaves the
+  // last good one in place.
+  module->module_data->abbreviation_expression = "(";
+  EXPECT_ANY_THROW(module->get_abbreviations());
+  EXPECT_ANY_THROW(module->get_abbreviations());
+  module->module_data->abbreviation_expression = "[D-F]\\.";
+  EXPECT_TRUE(module->get_abbreviations().shares_expression_with(changed));
+  // The three lists are kept apart.
+  module->module_data->measure_expression = "[0-9]+km";
+  EXPECT_TRUE(module->get_measures().regex_match("5km"));
+  EXPECT_FALSE(module->get_measures().regex_match("E."));
+  EXPECT_TRUE(module->get_abbreviations().regex_match("E."));
+  EXPECT_TRUE(module->get_apostrophes().empty());
+}
+
 TEST(LanguageModule, TokenizesWithTheCompiledRulesOfTheLanguage) {
   auto module = test_language();
   std::shared_ptr<TokenizerFacade> tokenizer = module->get_tokenizer();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <string_view>
 
 #include "analysis/annotation.h"
 #include "base/string_util.h"
@@ -19,18 +20,54 @@ std::vector<std::string> split(const std::string& text, char separator) {
   return string::split_vector(text, separator, false);
 }
 
+// The parts of a text cut at '+' as split_vector cuts them: a run of '+'
+// is one cut, so empty parts arise only at the start and the end. Read in
+// place, without a list.
+class PlusParts {
+ public:
+  explicit PlusParts(std::string_view text) : text_(text), at_(text.empty() ? npos : 0) {}
+
+  // The next part; false after the last.
+  bool next(std::string_view& part) {
+    if (at_ == npos) return false;
+    const size_t cut = text_.find('+', at_);
+    if (cut == npos) {
+      part = text_.substr(at_);
+      at_ = npos;
+      return true;
+    }
+    part = text_.substr(at_, cut - at_);
+    at_ = text_.find_first_not_of('+', cut);
+    // A text that ends in a run of '+' ends with an empty part.
+    if (at_ == npos) at_ = text_.size();
+    return true;
+  }
+
+ private:
+  static constexpr size_t npos = std::string_view::npos;
+  std::string_view text_;
+  size_t at_;
+};
+
 void import_plain(Token* token, const std::string& output, double weight) {
-  const size_t skip = !output.empty() && output[0] == '\\' ? 1 : 0;
-  const std::vector<std::string> parts = split(output.substr(skip), '+');
-  if (parts.size() < 2) {
+  // "stem+pos+property+...": every reading of every token comes through
+  // here, so the parts are read in place.
+  std::string_view text(output);
+  if (!text.empty() && text[0] == '\\') text.remove_prefix(1);
+  PlusParts parts(text);
+  std::string_view stem, pos;
+  if (!parts.next(stem) || !parts.next(pos)) {
     std::cerr << "Internal Error: Invalid dictionary entry.[" << output
               << "], missing + in output label to separate the POS and the "
                  "stem."
               << std::endl;
     return;
   }
-  MorphData& reading = token->readings.emplace_back(parts[1], parts[0], weight);
-  reading.properties.assign(parts.begin() + 2, parts.end());
+  MorphData& reading =
+      token->readings.emplace_back(std::string(pos), std::string(stem), weight);
+  for (std::string_view property; parts.next(property);) {
+    reading.properties.emplace_back(property);
+  }
 }
 
 // The text from `from` up to the next "#" (or the end), and the position

@@ -1,5 +1,7 @@
 #include "language/offset_table.h"
 
+#include <string>
+
 #include "base/unicode.h"
 
 namespace zel {
@@ -18,17 +20,29 @@ std::shared_ptr<OffsetTable16> get_offset_mapping_table(
     const char* begin, const char* end, icu::UnicodeString& out) {
   auto table = std::make_shared<OffsetTable16>(
       static_cast<size_t>(end - begin) + 1, 0);
+  // The units are gathered here and handed to `out` at once: appending to
+  // an ICU string character by character costs more than the decoding.
+  std::u16string units;
+  units.reserve(static_cast<size_t>(end - begin));
+  const auto base = static_cast<size_t>(out.length());
   const char* it = begin;
   while (it < end) {
     const uint32_t code_point = string::unicode::next(it, end);
-    out.append(static_cast<UChar32>(code_point));
-    const auto units = static_cast<size_t>(out.length());
+    if (code_point < 0x10000) {
+      units.push_back(static_cast<char16_t>(code_point));
+    } else {
+      const uint32_t above = code_point - 0x10000;
+      units.push_back(static_cast<char16_t>(0xD800 + (above >> 10)));
+      units.push_back(static_cast<char16_t>(0xDC00 + (above & 0x3FF)));
+    }
+    const size_t length = base + units.size();
     // A UTF-16 text converted from a shorter UTF-8 text can only be longer
     // when `out` came in with text of its own; those entries are not ours.
-    if (units < table->size()) {
-      (*table)[units] = static_cast<uint32_t>(it - begin);
+    if (length < table->size()) {
+      (*table)[length] = static_cast<uint32_t>(it - begin);
     }
   }
+  out.append(units.data(), 0, static_cast<int32_t>(units.size()));
   return table;
 }
 

@@ -103,9 +103,11 @@ class SentenceTokenizer {
   }
 
   bool is_url_start(int32_t start, int32_t end) const {
+    // Made once: every token asks.
+    static const icu::UnicodeString kHttp(u"http");
+    static const icu::UnicodeString kHttps(u"https");
     const icu::UnicodeString piece = text().tempSubStringBetween(start, end);
-    return piece == icu::UnicodeString(u"http") ||
-           piece == icu::UnicodeString(u"https");
+    return piece == kHttp || piece == kHttps;
   }
 
   const icu::UnicodeString& text() const { return facade_.text(); }
@@ -352,7 +354,11 @@ icu::UnicodeString get_substring_data(const icu::UnicodeString& text,
                            static_cast<int32_t>(length));
   if (string::is_decomposed(piece)) piece = string::compose(piece);
   for (int32_t i = 0; i < piece.length(); ++i) {
-    const auto found = kSubstitutions.find(piece.charAt(i));
+    // Every mark substituted lies in U+2013..U+2019; most characters are
+    // told apart without the table.
+    const UChar c = piece.charAt(i);
+    if (c < 0x2013 || c > 0x2019) continue;
+    const auto found = kSubstitutions.find(c);
     if (found != kSubstitutions.end()) piece.setCharAt(i, found->second);
   }
   return piece;
