@@ -22,6 +22,7 @@
 #include "base/logging.h"
 #include "base/options.h"
 #include "core-afst/afst.h"
+#include "core-afst/transducer_file.h"
 #include "engine/engine.h"
 #include "engine/pipeline_expansion.h"
 #include "language/abbreviation_expression.h"
@@ -126,9 +127,9 @@ void load_postagger(const fs::path& file, LanguageModuleData& data) {
     log(wlog::kLevelTrace, [&](std::ostream& os) {
       os << kLanguageTag << "Postagger file: " << file.string();
     });
-    std::shared_ptr<fst::StdVectorFst> transducer(
-        fst::StdVectorFst::Read(file.string()));
-    if (!transducer) return;
+    // A damaged file is refused with what is wrong with it (see
+    // core-afst/transducer_file.h).
+    std::shared_ptr<fst::StdVectorFst> transducer = afst::read_transducer_file(file.string());
     auto network = std::make_shared<afst::AFst>(transducer);
     // Malformed labels are refused here, once, rather than on every
     // document that meets them.

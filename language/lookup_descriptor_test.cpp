@@ -202,7 +202,8 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
        "invalid config file format, properties should be string:"},
       {R"({"lookup": "plain"})", "morph file not found :(get_afst)[]"},
       {R"({"file": "corrupt.lex"})",
-       "Invalid/Corrupt morph file:(get_fst)[" + corrupt.string() + "]"},
+       "Invalid/Corrupt morph file:(get_fst)[" + corrupt.string() +
+           "]: not a compiled transducer (no magic number) (byte 0 of 16)"},
   };
   for (const Case& c : cases) {
     json config = {{"morph_chain", json::array({json::parse(c.entry)})}};
