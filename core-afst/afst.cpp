@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <string>
 #include <utility>
 
 #include <utf8.h>
@@ -76,6 +77,10 @@ AFst::AFst(std::shared_ptr<Transducer> transducer) : transducer_(std::move(trans
 
   start_ = transducer_->Start();
   if (start_ == fst::kNoStateId) return;
+  if (start_ < 0 || start_ >= states) {
+    throw std::invalid_argument("lexicon network whose start state " + std::to_string(start_) +
+                                " is not one of its " + std::to_string(states) + " states");
+  }
 
   // Depth-first order from the start state; a state's first target comes
   // right after it.
@@ -90,6 +95,13 @@ AFst::AFst(std::shared_ptr<Transducer> transducer) : transducer_(std::move(trans
     const std::size_t mark = pending.size();
     for (fst::ArcIterator<Transducer> it(*transducer_, state); !it.Done(); it.Next()) {
       const int target = it.Value().nextstate;
+      // Transducers read from files are checked when they are read
+      // (transducer_file.h); this guards the arrays against any other.
+      if (target < 0 || target >= states) {
+        throw std::invalid_argument("lexicon network with an arc of state " +
+                                    std::to_string(state) + " to state " + std::to_string(target) +
+                                    " of " + std::to_string(states) + " states");
+      }
       if (!seen[target]) {
         seen[target] = true;
         pending.push_back(target);

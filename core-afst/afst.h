@@ -93,7 +93,8 @@ class AFst {
   using Transducer = fst::VectorFst<fst::StdArc>;
 
   // Builds the network. The transducer must have both symbol tables;
-  // a null transducer or a missing table raises std::invalid_argument.
+  // a null transducer, a missing table, or a start state or arc target that
+  // is no state of the transducer raises std::invalid_argument.
   explicit AFst(std::shared_ptr<Transducer> transducer);
 
   AFst(const AFst&) = delete;

@@ -20,6 +20,7 @@
 #include <fst/rmepsilon.h>
 
 #include "core-afst/builder.h"
+#include "core-afst/transducer_file.h"
 
 namespace zel {
 namespace afst {
@@ -168,7 +169,15 @@ void Builder::invert() { std::swap(lower_, upper_); }
 bool Builder::read_fst(std::string filename) {
   // The library reads standard input for an empty name.
   if (filename.empty()) return false;
-  std::shared_ptr<Network> net(Network::Read(filename));
+  // Checked as it is read (transducer_file.h), so that a damaged file is
+  // refused rather than trusted; a network may lack its tables here.
+  TransducerRules rules;
+  rules.symbol_tables = false;
+  rules.utf8_symbols = false;
+  std::string bytes;
+  std::string fault;
+  if (!read_transducer_bytes(filename, &bytes, &fault)) return false;
+  std::shared_ptr<Network> net = read_transducer(bytes, &fault, rules);
   if (net == nullptr) return false;
   push_network(net);
   return true;

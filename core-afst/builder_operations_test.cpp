@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <regex>
 #include <set>
@@ -231,10 +232,21 @@ TEST(BuilderOperationsTest, FileErrors) {
   std::ofstream(text_file) << "not a network\n";
   Builder b;
   add_rule(b, {"a"});
+  // A network file whose last arc leads to a state it does not have (the
+  // arc's next state comes just before the last state's 12 bytes).
+  const std::string damaged_file = folder.str("damaged.fst");
+  ASSERT_TRUE(b.write(damaged_file));
+  {
+    std::ifstream in(damaged_file, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 16u);
+    bytes[bytes.size() - 12 - 2] = 0x40;
+    std::ofstream(damaged_file, std::ios::binary | std::ios::trunc) << bytes;
+  }
   EXPECT_EQ(message_of([&] { b.save(missing_folder); }), "Could not save the " + missing_folder + ".");
   EXPECT_EQ(message_of([&] { b.save(""); }), "Could not save the .");
   EXPECT_FALSE(b.write(missing_folder));
-  for (const auto& path : {missing_file, text_file, std::string()}) {
+  for (const auto& path : {missing_file, text_file, damaged_file, std::string()}) {
     SCOPED_TRACE(path);
     EXPECT_FALSE(b.read_fst(path));
     EXPECT_EQ(message_of([&] { b.read(path); }), "Could not read from stream. [" + path + "]");

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <limits>
+#include <string_view>
+
+#include "core-afst/transducer_file.h"
 
 namespace zel {
 namespace afst {
@@ -131,14 +134,6 @@ std::string column_text(sqlite3_stmt* statement, int column) {
   if (text == nullptr) return std::string();
   return std::string(text, sqlite3_column_bytes(statement, column));
 }
-
-// Streams the bytes of a vector without copying them.
-class ByteStream : private internal::ByteBuffer, public std::istream {
- public:
-  explicit ByteStream(const std::vector<char>& bytes)
-      : internal::ByteBuffer(bytes.data(), bytes.size()),
-        std::istream(static_cast<std::streambuf*>(this)) {}
-};
 
 }  // namespace
 
@@ -317,8 +312,16 @@ std::pair<std::string, std::shared_ptr<Transducer>> get_fsm_attr(std::shared_ptr
   BinaryData record = get_binary_data(db.get(), name);
   std::pair<std::string, std::shared_ptr<Transducer>> result(std::move(record.first), nullptr);
   if (record.second.empty()) return result;
-  ByteStream in(record.second);
-  result.second.reset(Transducer::Read(in, fst::FstReadOptions("string input")));
+  // Checked as it is read (transducer_file.h): damaged bytes give no
+  // transducer rather than one whose counts and indexes are not its own.
+  // Records may hold transducers over plain ids, without symbol tables.
+  TransducerRules rules;
+  rules.symbol_tables = false;
+  rules.utf8_symbols = false;
+  std::string fault;
+  result.second = read_transducer(
+      std::string_view(reinterpret_cast<const char*>(record.second.data()), record.second.size()),
+      &fault, rules);
   return result;
 }
 

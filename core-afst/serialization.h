@@ -173,8 +173,9 @@ void store_fsm(const Transducer& transducer, std::shared_ptr<sqlite3> db, const 
                const std::string& attributes);
 
 // The record's transducer; null when there is no record, no data, or data
-// that is no transducer. A fatal report of the finite-state library while
-// reading (AFSTException) passes to the caller.
+// that is no sound transducer (transducer_file.h checks it as it reads it;
+// a record's transducer may lack symbol tables). Callers that must say what
+// is wrong read the data with read_transducer_record.
 std::shared_ptr<Transducer> get_fsm(std::shared_ptr<sqlite3> db, const std::string& name);
 
 // The record's attribute text and transducer (the text also when the

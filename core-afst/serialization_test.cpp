@@ -490,6 +490,36 @@ TEST_F(ContainerTest, RecordsThatAreNoTransducer) {
   EXPECT_EQ(output, "");
 }
 
+TEST_F(ContainerTest, DamagedTransducersAreNoTransducers) {
+  auto db = open_db();
+  std::ostringstream written;
+  small_transducer().Write(written, fst::FstWriteOptions());
+  const std::string sound = written.str();
+
+  // The last state (weight and arc count, 12 bytes) follows the next state
+  // of the last arc: an arc to a state the transducer does not have.
+  std::string damaged = sound;
+  damaged[damaged.size() - 12 - 4] = 7;
+  store(db.get(), "damaged", "", damaged);
+  EXPECT_EQ(get_fsm(db, "damaged"), nullptr);
+  // A state count far past the record's bytes.
+  std::string counted = sound;
+  const std::size_t state_count = 4 + 4 + 6 + 4 + 8 + 4 + 4 + 8 + 8;
+  counted[state_count + 5] = 0x7F;
+  store(db.get(), "counted", "", counted);
+  EXPECT_EQ(get_fsm(db, "counted"), nullptr);
+
+  // Transducers over plain ids, without tables, still read.
+  Transducer bare = small_transducer();
+  bare.SetInputSymbols(nullptr);
+  bare.SetOutputSymbols(nullptr);
+  store_fsm(bare, db, "bare", "");
+  const auto read = get_fsm(db, "bare");
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(fst::Equal(bare, *read));
+  EXPECT_EQ(read->InputSymbols(), nullptr);
+}
+
 // --- Objects ------------------------------------------------------------------
 
 struct Words {

@@ -54,12 +54,14 @@ struct Resource {
 
 // Reads the three tables of a ".hmm" file. A file that cannot be opened as
 // a container (a missing file among them; none is created) gives empty
-// tables. A file that is no database reads as one without records. A
-// missing or empty record raises zel::Exception "Cannot find start resource
-// in hmm file.", "Cannot find emission resource in hmm file." or "Cannot
-// find transmission resource in hmm file.", checked in that order; a bad line
-// raises zel::Exception "Invalid line N in the <table> table of the hmm
-// file: " + the fault.
+// tables. A file that is no database, or a damaged one, reads as one without
+// records. A missing or empty record raises zel::Exception "Cannot find start
+// resource in hmm file.", "Cannot find emission resource in hmm file." or
+// "Cannot find transmission resource in hmm file.", checked in that order,
+// followed by " [" + path + "]" and, when the database cannot be read, ": "
+// and the database engine's reason; a bad line raises zel::Exception
+// "Invalid line N in the <table> table of the hmm file [" + path + "]: " +
+// the fault.
 Resource load(const std::string& path);
 
 namespace detail {
@@ -69,7 +71,8 @@ inline uint64_t make_transition_id(uint32_t previous, uint32_t current) {
   return static_cast<uint64_t>(previous) << 32 | current;
 }
 
-// Parse one record's text into a table; entries already present stay.
+// Parse one record's text into a table; entries already present stay. A bad
+// line raises as load does, without the file's name.
 void load_probalitity_table(std::unordered_map<uint32_t, float>& table,
                             const std::string& text);
 void load_emission_table(std::unordered_map<std::string, float>& table,

@@ -157,17 +157,18 @@ TEST(HmmTables, FilesWithoutTables) {
       load(path);
       ADD_FAILURE() << "no error: " << c.what;
     } catch (const Exception& e) {
-      EXPECT_EQ(std::string(e.what()), prefix + c.message) << c.what;
+      EXPECT_EQ(std::string(e.what()), prefix + c.message + " [" + path + "]") << c.what;
     }
   }
 
-  // A file that is no database reads as one without records.
+  // A file that is no database reads as one without records, and says so.
   const std::string text = scratch.write("text.hmm", "Det\t0.4\n").string();
   try {
     load(text);
     ADD_FAILURE() << "no error";
   } catch (const Exception& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot find start resource in hmm file.");
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot find start resource in hmm file. [" + text + "]: file is not a database");
   }
 
   // A file that cannot be opened gives empty tables, and is not made.
@@ -194,7 +195,7 @@ TEST(HmmTables, ABlankLineFailsTheLoad) {
     ADD_FAILURE() << "no error";
   } catch (const Exception& e) {
     EXPECT_EQ(std::string(e.what()),
-              "Invalid line 2 in the start table of the hmm file: no tab");
+              "Invalid line 2 in the start table of the hmm file [" + path + "]: no tab");
   }
 }
 

@@ -17,6 +17,7 @@
 #include "base/logging.h"
 #include "base/string_util.h"
 #include "core-afst/afst.h"
+#include "core-afst/transducer_file.h"
 #include "core-afst/word_lookup.h"
 #include "engine/engine.h"
 #include "language/language_blocks.h"
@@ -364,19 +365,25 @@ std::shared_ptr<afst::AFst> Engine::get_language_identifier_data() const {
   for (const std::string& folder : resource_folders()) {
     candidates.push_back((std::filesystem::path(folder) / "lid.fst").string());
   }
+  // A candidate that is there but damaged is passed over like a missing
+  // one; what is wrong with it goes into the error when no candidate reads.
+  std::string faults;
   for (const std::string& candidate : candidates) {
     wlog::log(wlog::kRuntimeId, wlog::kLevelDebug, [&](std::ostream& os) {
       os << "get_language_identifier_data " << candidate;
     });
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(candidate, error)) continue;
+    // The root's folder is often also a resource folder.
+    if (faults.find(" [" + candidate + "]: ") != std::string::npos) continue;
+    std::string bytes;
+    std::string fault;
     std::shared_ptr<fst::StdVectorFst> transducer;
-    try {
-      transducer.reset(fst::StdVectorFst::Read(candidate));
-    } catch (const std::runtime_error&) {
-      // The library's fatal reports arrive as exceptions; a file it refuses
-      // is one that does not read.
+    if (afst::read_transducer_bytes(candidate, &bytes, &fault)) {
+      transducer = afst::read_transducer(bytes, &fault);
     }
-    if (!transducer || transducer->InputSymbols() == nullptr ||
-        transducer->OutputSymbols() == nullptr) {
+    if (!transducer) {
+      faults += " [" + candidate + "]: " + fault;
       continue;
     }
     language_identifier_data_ = std::make_shared<afst::AFst>(std::move(transducer));
@@ -389,7 +396,7 @@ std::shared_ptr<afst::AFst> Engine::get_language_identifier_data() const {
     os << "]";
   });
   std::ostringstream message;
-  message << "Could not load language identification data. [lid.fst]";
+  message << "Could not load language identification data. [lid.fst]" << faults;
   throw Exception(message);
 }
 

@@ -419,6 +419,21 @@ TEST_F(IdentificationData, MissingEverywhere) {
   EXPECT_THROW(createStore(bare.get(), nullptr), Exception);
 }
 
+TEST_F(IdentificationData, DamagedDataIsNamedInTheError) {
+  // Passed over like a missing file; when nothing else reads, the error
+  // names each damaged file once, with what is wrong with it.
+  auto damaged = engine({"one"});
+  const std::string file = damaged->resource_folders()[0] + "/lid.fst";
+  std::ofstream(file) << "not a transducer";
+  fs::create_directories(scratch_.path() / "root/morvik");
+  std::ofstream(scratch_.path() / "root/morvik/lid.fst") << "";
+  const std::string root_file = (scratch_.path() / "root/morvik/lid.fst").string();
+  EXPECT_EQ(message_of([&] { damaged->get_language_identifier_data(); }),
+            "Could not load language identification data. [lid.fst] [" + root_file +
+                "]: not a compiled transducer (no magic number) (byte 0 of 0) [" + file +
+                "]: not a compiled transducer (no magic number) (byte 0 of 16)");
+}
+
 TEST(LanguageIdentifierOptions, TheAcceptedKeys) {
   EXPECT_EQ(valid_options,
             (std::set<std::string>{"kestrumbal", "verbose", "data", "root_path", "long_names",

@@ -23,6 +23,7 @@
 #include "base/options.h"
 #include "base/text_excerpt.h"
 #include "core-afst/afst.h"
+#include "core-afst/transducer_file.h"
 #include "engine/engine.h"
 #include "engine/pipeline_expansion.h"
 #include "language/abbreviation_expression.h"
@@ -173,17 +174,9 @@ void load_postagger(const fs::path& file, LanguageModuleData& data) {
     log(wlog::kLevelTrace, [&](std::ostream& os) {
       os << kLanguageTag << "Postagger file: " << file.string();
     });
-    std::shared_ptr<fst::StdVectorFst> transducer(
-        fst::StdVectorFst::Read(file.string()));
-    if (!transducer) {
-      // The reader refuses files that are no transducer: the language loads
-      // without disambiguation, and the log says which file it did without.
-      log(wlog::kLevelError, [&](std::ostream& os) {
-        os << kLanguageTag << "Cannot load/find pos disambiguator file " << file.string()
-           << ": not a transducer file";
-      });
-      return;
-    }
+    // A damaged file is refused with what is wrong with it (see
+    // core-afst/transducer_file.h).
+    std::shared_ptr<fst::StdVectorFst> transducer = afst::read_transducer_file(file.string());
     auto network = std::make_shared<afst::AFst>(transducer);
     // Malformed labels are refused here, once, rather than on every
     // document that meets them.

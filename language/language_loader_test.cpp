@@ -3,8 +3,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <random>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -341,7 +343,8 @@ TEST_F(LoaderScratch, AMinimalConfiguration) {
 }
 
 TEST_F(LoaderScratch, AnUnusableDisambiguatorIsLeftOut) {
-  // A file the transducer reader refuses: no transducer, nothing logged.
+  // A file the transducer reader refuses: no transducer; the error names
+  // the file and what is wrong with it.
   write("broken.postagger", "not a transducer");
   write("tagged.language", "{\"postagger\": \"broken.postagger\", \"morph_chain\": []}");
   {
@@ -349,6 +352,10 @@ TEST_F(LoaderScratch, AnUnusableDisambiguatorIsLeftOut) {
     auto module = engine()->get_language_module("tagged");
     EXPECT_EQ(module->module_data->postagger, nullptr);
     EXPECT_TRUE(log.has("TRACE", "[Language] Postagger file: " + config_path("broken.postagger")));
+    EXPECT_TRUE(log.has("ERROR", "[Language] Invalid transducer file [" +
+                                     config_path("broken.postagger") +
+                                     "]: not a compiled transducer (no magic number) (byte 0 of "
+                                     "16)"));
   }
 
   // A transducer without symbol tables cannot be walked: logged, left out.
@@ -356,11 +363,40 @@ TEST_F(LoaderScratch, AnUnusableDisambiguatorIsLeftOut) {
   bare.SetStart(bare.AddState());
   ASSERT_TRUE(bare.Write((morvik() / "bare.postagger").string()));
   write("bare.language", "{\"postagger\": \"bare.postagger\", \"morph_chain\": []}");
+  {
+    RuntimeLog log;
+    auto module = engine()->get_language_module("bare");
+    EXPECT_EQ(module->module_data->postagger, nullptr);
+    EXPECT_TRUE(log.has("ERROR", "[Language] Cannot load/find pos disambiguator file " +
+                                     config_path("bare.postagger")));
+  }
+
+  // A damaged transducer (an arc to a state it does not have) is refused
+  // before the disambiguator lays it out.
+  write("damaged.postagger.txt", "0 1 N #1\n1\n");
+  disambiguation::compile_postagger_file((morvik() / "damaged.postagger.txt").string(),
+                                         (morvik() / "damaged.postagger").string());
+  std::ifstream in(morvik() / "damaged.postagger", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // The last state has no arcs: its weight and arc count (4 + 8 bytes) end
+  // the file, after the next state (4 bytes) of the arc before it.
+  ASSERT_GT(bytes.size(), 16u);
+  bytes[bytes.size() - 12 - 4] = 9;
+  write("damaged.postagger", bytes);
+  write("damaged.language", "{\"postagger\": \"damaged.postagger\", \"morph_chain\": []}");
   RuntimeLog log;
-  auto module = engine()->get_language_module("bare");
+  auto module = engine()->get_language_module("damaged");
   EXPECT_EQ(module->module_data->postagger, nullptr);
-  EXPECT_TRUE(log.has("ERROR", "[Language] Cannot load/find pos disambiguator file " +
-                                   config_path("bare.postagger")));
+  bool named = false;
+  for (const std::string& line : log.lines()) {
+    if (line.rfind("ERROR [Language] Invalid transducer file [" + config_path("damaged.postagger") +
+                       "]: arc ",
+                   0) == 0 &&
+        line.find(" leads to state 9 of ") != std::string::npos) {
+      named = true;
+    }
+  }
+  EXPECT_TRUE(named);
 }
 
 TEST_F(LoaderScratch, TheDisambiguatorsLabelsAreCheckedOnLoad) {

@@ -12,6 +12,7 @@
 #include "base/logging.h"
 #include "base/text_excerpt.h"
 #include "core-afst/afst.h"
+#include "core-afst/transducer_file.h"
 #include "engine/engine.h"
 #include "language/lookup_type.h"
 #include "language/morph_data.h"
@@ -256,17 +257,15 @@ core::NamedMorphDataDescriptors create_named_lookup_descriptors(
 std::shared_ptr<afst::AFst> load_afst(const std::string& file) {
   if (!names_regular_file(file)) fail("morph file not found :(get_afst)[" + file + "]");
   log(wlog::kLevelTrace, [&](std::ostream& os) { os << "[afst] load" << file; });
+  // The transducer is checked as it is read (core-afst/transducer_file.h): a
+  // damaged file is refused with what is wrong with it.
+  std::string bytes;
+  std::string fault;
   std::shared_ptr<fst::StdVectorFst> transducer;
-  try {
-    transducer.reset(fst::StdVectorFst::Read(file));
-  } catch (const std::runtime_error&) {
-    // The library's fatal reports arrive as exceptions; they mean the same
-    // as a refused file.
+  if (afst::read_transducer_bytes(file, &bytes, &fault)) {
+    transducer = afst::read_transducer(bytes, &fault);
   }
-  if (!transducer || transducer->InputSymbols() == nullptr ||
-      transducer->OutputSymbols() == nullptr) {
-    fail("Invalid/Corrupt morph file:(get_fst)[" + file + "]");
-  }
+  if (!transducer) fail("Invalid/Corrupt morph file:(get_fst)[" + file + "]: " + fault);
   auto network = std::make_shared<afst::AFst>(transducer);
   network->file_time = file::modification_time(file.c_str());
   return network;

@@ -125,8 +125,9 @@ core::NamedMorphDataDescriptors create_named_lookup_descriptors(
 // the tropical arc, with both symbol tables) into a new network whose
 // file_time is the file's modification time. Raises zel::Exception "morph
 // file not found :(get_afst)[" + file + "]" when the file is not a regular
-// file, and "Invalid/Corrupt morph file:(get_fst)[" + file + "]" when it
-// cannot be read or lacks a symbol table.
+// file, and "Invalid/Corrupt morph file:(get_fst)[" + file + "]: " + what
+// is wrong when it cannot be read or is no sound transducer with both
+// symbol tables (see core-afst/transducer_file.h).
 std::shared_ptr<afst::AFst> load_afst(const std::string& file);
 
 }  // namespace kavero

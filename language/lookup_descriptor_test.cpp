@@ -215,7 +215,8 @@ TEST_F(LookupDescriptorTest, BadEntriesFailWithTheirMessages) {
        "invalid config file format, properties should be string:"},
       {R"({"lookup": "plain"})", "morph file not found :(get_afst)[]"},
       {R"({"file": "corrupt.lex"})",
-       "Invalid/Corrupt morph file:(get_fst)[" + corrupt.string() + "]"},
+       "Invalid/Corrupt morph file:(get_fst)[" + corrupt.string() +
+           "]: not a compiled transducer (no magic number) (byte 0 of 16)"},
       // Members of the wrong JSON type: the library's text without its tag.
       {R"({"file": 1})", "type must be string, but is number"},
       {R"({"file": "english.fst", "lookup": 2})", "type must be string, but is number"},
