@@ -528,7 +528,11 @@ TEST_F(LoaderScratch, MissingNamedFilesAreWarnedOfByName) {
   RuntimeLog tagged;
   EXPECT_EQ(engine()->get_language_module("tagged")->module_data->postagger, nullptr);
   EXPECT_TRUE(tagged.has("ERROR", "[Language] Cannot load/find pos disambiguator file " +
-                                      config_path("broken.postagger") + ": not a transducer file"));
+                                      config_path("broken.postagger")));
+  EXPECT_TRUE(tagged.has("ERROR", "[Language] Invalid transducer file [" +
+                                      config_path("broken.postagger") +
+                                      "]: not a compiled transducer (no magic number) (byte 0 of "
+                                      "16)"));
 }
 
 // An abbreviation list whose converted form does not compile fails the
