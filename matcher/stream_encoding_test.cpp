@@ -19,14 +19,19 @@
 #include "core-afst/lookup_network_testutil.h"
 #include "domain/domain_facade.h"
 #include "domain/encoder_facade.h"
+#include "base/scratch_folder_testutil.h"
+#include "core-afst/serialization.h"
+#include "language/test_language_testutil.h"
+#include "matcher/analysed_document_testutil.h"
+#include "matcher/compiled_domain_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
 using afst::testing::TestNetwork;
-using testing::build_document;
-using testing::find_token;
+using zel::testing::build_document;
+using zel::testing::find_token;
 
 // A command symbol: the command's code point and its argument.
 std::string command(uint32_t code, const std::string& argument = "") {
@@ -85,16 +90,16 @@ class StreamEncodingTest : public ::testing::Test {
     return encode(text);
   }
   std::string encode(const std::string& text) {
-    blackboard = testing::make_blackboard();
+    blackboard = zel::testing::make_blackboard();
     document = build_document(text);
-    testing::load_document(*blackboard, document);
+    zel::testing::load_document(*blackboard, document);
     EXPECT_TRUE(encode_stream(*blackboard, domain));
     return ids(*document.sentences);
   }
 
   std::shared_ptr<DomainFacade> domain = std::make_shared<DomainFacade>("dom");
   std::unique_ptr<Blackboard> blackboard;
-  testing::TestDocument document;
+  zel::testing::TestDocument document;
 };
 
 TEST_F(StreamEncodingTest, LiteralPathsNeedTheWholeLiteralOrAHyphen) {
@@ -201,9 +206,9 @@ TEST_F(StreamEncodingTest, ALabelWithoutTextStopsTheEncoding) {
   network.raw_arc(0, 99, 0, state);
   network.network();
   domain->token_encoder = std::make_unique<EncoderFacade>(network.transducer());
-  blackboard = testing::make_blackboard();
+  blackboard = zel::testing::make_blackboard();
   document = build_document("a a");
-  testing::load_document(*blackboard, document);
+  zel::testing::load_document(*blackboard, document);
   EXPECT_THROW(encode_stream(*blackboard, domain), std::out_of_range);
   EXPECT_EQ(ids(*document.sentences), "a:7 a: | 10000007");
 }
@@ -245,13 +250,51 @@ TEST(EncoderFacadeTest, RefusesCyclesThroughCommands) {
     network.arc(1, emit(1), "eps", network.add_state());
     network.network();
     if (c.refused) {
-      EXPECT_THAT(testing::message_of([&] { EncoderFacade facade(network.transducer()); }),
+      EXPECT_THAT(zel::testing::message_of([&] { EncoderFacade facade(network.transducer()); }),
                   ::testing::HasSubstr("cycle"))
           << c.name;
     } else {
       EXPECT_NO_THROW(EncoderFacade facade(network.transducer())) << c.name;
     }
   }
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
+
+namespace zel {
+namespace kavero {
+namespace {
+
+// The encoder as the compiler writes it (one optimised transducer of every
+// token pattern), over a document analysed with the test language.
+TEST(StreamEncodingCompiledTest, TokensOfAnAnalysedDocument) {
+  zel::testing::ScratchFolder folder;
+  // token old;  token <walk>;  token Nn;  token Nn-Sg;  token The/Det;
+  // token length(3);  token <man>/Nn;  token {nf}
+  testing::write_compiled_domain(
+      "token 1 literal=London\n"
+      "token 2 stem=walk\n"
+      "token 3 pos=Nn\n"
+      "token 4 pos=Nn-Sg\n"
+      "token 5 literal=The pos=Det\n"
+      "token 6 length=3\n"
+      "token 7 stem=man pos=Nn\n"
+      "token 8 prop=nf\n",
+      folder.str("d.dom"));
+  auto domain = std::make_shared<DomainFacade>("d");
+  domain->token_encoder = std::make_unique<EncoderFacade>(
+      afst::serialization::open_file(folder.str("d.dom")), "token_encoder");
+  zel::testing::AnalysedDocument document(zel::testing::test_language_folder(),
+                                          "The old man walks in London. Zorblax runs.");
+  ASSERT_TRUE(encode_stream(document.blackboard(), domain));
+  // The readings: The/Det-Def old/Adj man/Nn-Sg walks/V-Pres-3-Sg:walk in/Prep
+  // London/Prop-Std; Zorblax/Prop-Std runs/V-Pres-3-Sg:run (no token "nf").
+  EXPECT_EQ(ids(document.sentences()),
+            "The:5,6 old:6 man:3,4,6,7 walks:2 in: London:1 .: | "
+            "10000001 10000002 10000003 10000004 10000005 10000006 10000007\n"
+            "Zorblax: runs: .: |");
 }
 
 }  // namespace
