@@ -683,7 +683,16 @@ WrittenDomain write_compiled_domain(const std::string& text, const std::filesyst
   }
   DomainWriter writer(db.get());
   writer.parse(text);
-  writer.write(&written);
+  // One transaction: a test domain is written in a fraction of the time
+  // that one synchronised write per record takes.
+  ser::sql_exec(db.get(), "BEGIN");
+  try {
+    writer.write(&written);
+  } catch (...) {
+    ser::sql_exec(db.get(), "ROLLBACK");
+    throw;
+  }
+  ser::sql_exec(db.get(), "COMMIT");
   if (writer.dom_info()) {
     std::ofstream out(written.dom_info, std::ios::binary);
     out << *writer.dom_info();
@@ -697,6 +706,10 @@ WrittenDomain write_compiled_domain_folder(const std::string& text,
   std::filesystem::create_directories(folder);
   return write_compiled_domain(text, folder / "domain.dom");
 }
+
+ScratchDomain::ScratchDomain(const std::string& text)
+    : written_(write_compiled_domain(text, folder_.path() / "domain.dom")),
+      db_(ser::open_file_read(written_.dom)) {}
 
 }  // namespace testing
 }  // namespace kavero

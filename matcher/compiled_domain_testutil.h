@@ -79,11 +79,14 @@
 #define KAVERO_MATCHER_COMPILED_DOMAIN_TESTUTIL_H_
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <sqlite3.h>
+
+#include "base/scratch_folder_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -113,6 +116,24 @@ std::string rule_record_name(const std::vector<std::string>& namespaces,
 // compiler's text form: a compact JSON object from name to id, "{}" when
 // empty; the names get the ids 1, 2, ... in order.
 void store_id_map(sqlite3* db, const std::string& record, const std::vector<std::string>& names);
+
+// A domain written into a scratch folder of its own and opened for reading,
+// for tests that read its records; the folder goes with the object.
+class ScratchDomain {
+ public:
+  explicit ScratchDomain(const std::string& text);
+
+  const std::shared_ptr<sqlite3>& db() const { return db_; }
+  const WrittenDomain& written() const { return written_; }
+  // The record name and attribute text of the n-th rule of the text.
+  const std::string& rule(size_t n) const { return written_.rules.at(n).first; }
+  const std::string& attributes(size_t n) const { return written_.rules.at(n).second; }
+
+ private:
+  zel::testing::ScratchFolder folder_;
+  WrittenDomain written_;
+  std::shared_ptr<sqlite3> db_;
+};
 
 }  // namespace testing
 }  // namespace kavero

@@ -1,0 +1,72 @@
+#include "matcher/forward_states.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core-afst/serialization.h"
+#include "matcher/compiled_domain_testutil.h"
+#include "matcher/rule_labels.h"
+
+namespace zel {
+namespace kavero {
+namespace matcher {
+namespace forward {
+namespace {
+
+using testing::ScratchDomain;
+
+// "type/index" of every step, hexadecimal.
+std::string steps(const std::vector<State>& list) {
+  std::string out;
+  char step[32];
+  for (const State& s : list) {
+    snprintf(step, sizeof step, "%x/%x ", s.type, s.index);
+    out += step;
+  }
+  return out;
+}
+
+TEST(CollectStates, ShortListLeavesOutCaptureAndAttributeSteps) {
+  // X: ( [City @name="a"] 'go' [+cap] ) @m ;  as one path
+  ScratchDomain d(
+      "concept City\n"
+      "rule text=r rt=2\n"
+      "  path CAPBEG:7 CNCPT:City ATT@name=\"a\" TK:5 PROP+cap CAPEND:7 @m=1 SHRTMATCH ANYTK\n");
+  const CollectedStates states =
+      collect_states(zel::afst::serialization::get_fsm(d.db(), d.rule(0)));
+  // Symbol keys: "0x60000007" 2, "0x20000001" 3, ATT 4, "0x10000005" 5,
+  // PROP 6, "0x70000007" 7, marker 8.
+  EXPECT_EQ(steps(states.full_list),
+            "60000000/7 20000000/1 50000000/4 10000000/5 a0000000/6 70000000/7 8/0 "
+            "80000000/0 90000000/0 ");
+  EXPECT_EQ(steps(states.short_list), "20000000/1 10000000/5 a0000000/6 8/0 80000000/0 90000000/0 ");
+  EXPECT_EQ(states.short_list.front().arc.ilabel, static_cast<int>(CNCPT | 1u));
+  EXPECT_EQ(states.full_list.back().arc.nextstate, 9);
+}
+
+TEST(CollectStates, StartStateFirstThenTheOthersInIdOrder) {
+  ScratchDomain d(
+      "rule text=r\n"
+      "  arc 2 0 TK:1\n"
+      "  arc 0 1 TK:2\n"
+      "  arc 1 3 TK:3\n"
+      "  final 3\n"
+      "  start 2\n"
+      "rule text=none\n"
+      "  arc 0 1 TK:1\n"
+      "  start none\n");
+  const CollectedStates states =
+      collect_states(zel::afst::serialization::get_fsm(d.db(), d.rule(0)));
+  EXPECT_EQ(steps(states.full_list), "10000000/1 10000000/2 10000000/3 ");
+  const CollectedStates none =
+      collect_states(zel::afst::serialization::get_fsm(d.db(), d.rule(1)));
+  EXPECT_TRUE(none.full_list.empty());
+  EXPECT_TRUE(none.short_list.empty());
+}
+
+}  // namespace
+}  // namespace forward
+}  // namespace matcher
+}  // namespace kavero
+}  // namespace zel
