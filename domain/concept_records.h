@@ -1,4 +1,5 @@
-// What a compiled domain records about its concepts.
+// What a compiled domain records about its concepts, and the readers of
+// those records.
 //
 // ConceptDefinition: what the domain does for every concept of one name:
 // default attributes (a text that begins with f and a double quote is a
@@ -12,10 +13,14 @@
 #ifndef KAVERO_DOMAIN_CONCEPT_RECORDS_H_
 #define KAVERO_DOMAIN_CONCEPT_RECORDS_H_
 
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <sqlite3.h>
 
 #include "analysis/attributes.h"
 
@@ -57,6 +62,47 @@ Attributes convert_attributes(
 std::vector<std::pair<std::string, std::string>> convert_attributes(
     const Attributes& attributes);
 
+namespace core {
+
+// Readers of a domain database's concept records. Each reads its record
+// by name; an absent record (or one without data, or a null handle) reads
+// as empty. A record whose data is not JSON raises the JSON library's
+// parse error; one of another shape reads as empty (the concept
+// definitions also write a line on standard output).
+
+// The compiler version that wrote the domain: the first white-space
+// delimited word of "sdk_version"; "" when there is none.
+std::string load_sdk_version(const std::shared_ptr<sqlite3>& db);
+
+// Concept id -> concept name, from "uniq_concept_map". Names beginning
+// with '$' are the compiler's own and are left out unless `all`. When
+// several names carry one id, the first in byte order keeps it.
+std::map<unsigned, std::string> load_concept_groups_pairs(const std::shared_ptr<sqlite3>& db,
+                                                          bool all);
+
+// Capture id -> capture name, from "uniq_capture_map", as above.
+std::map<unsigned, std::string> load_capture_groups_pairs(const std::shared_ptr<sqlite3>& db,
+                                                          bool all);
+
+// The capture names in ascending id, without those beginning with '$'.
+std::vector<std::string> get_dom_db_annotations(const std::shared_ptr<sqlite3>& db);
+
+// Concept name -> definition, from "uniq_concept_definitions": a text
+// becomes an attribute as it stands, a rule-function call a
+// KavFunctionPlaceHolder, each pair of an attribute list an attribute
+// without enclosing quotes; a list of calls is not used.
+std::map<std::string, ConceptDefinition> load_concept_definitions(
+    const std::shared_ptr<sqlite3>& db);
+
+// Moves the "scope" attributes out of the definitions: the result maps
+// each scope value to the names of the concepts that carry it.
+std::map<std::string, NamespaceAction> dispatch_concept_definitions(
+    std::map<std::string, ConceptDefinition>& definitions);
+
+// Name -> id; a name under several ids keeps the smallest.
+std::map<std::string, unsigned> reverse_map(const std::map<unsigned, std::string>& ids);
+
+}  // namespace core
 }  // namespace kavero
 }  // namespace zel
 
