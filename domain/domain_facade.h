@@ -16,6 +16,8 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -24,6 +26,7 @@
 #include "domain/concept_records.h"
 #include "domain/encoder_facade.h"
 #include "domain/lexicon_facade.h"
+#include "matcher/rule_collection.h"
 
 namespace zel {
 namespace kavero {
@@ -75,6 +78,9 @@ class DomainFacade : public DomainInterface {
   std::map<std::string, NamespaceAction> namespace_actions;
   // Null until loaded; holds no transducer for a domain without tokens.
   std::unique_ptr<EncoderFacade> token_encoder;
+  // The rules in run order, each collection under the name of its cluster
+  // (domain_loader.h).
+  std::vector<std::pair<const std::string, RuleCollectionBase>> rule_collections;
   // Seconds since the epoch; -1 when unknown.
   std::atomic<int64_t> build_time{-1};
   std::atomic<int64_t> last_access_time{-1};
