@@ -30,11 +30,19 @@ class EncoderFacade {
 
   // Null when there is no token encoder.
   const std::shared_ptr<Transducer>& fst() const { return fst_; }
+  // What the encoder searches: fst() with the patterns' common beginnings
+  // merged (matcher/encoder_network.h), or fst() itself. Null exactly when
+  // fst() is.
+  const std::shared_ptr<Transducer>& search_fst() const { return search_fst_; }
+  // Whether search_fst()'s arcs are in the order of idstrm::search_key().
+  bool search_sorted() const { return search_sorted_; }
   // Null exactly when fst() is.
   const std::shared_ptr<const idstrm::EncoderSymbols>& symbols() const { return symbols_; }
 
  private:
   std::shared_ptr<Transducer> fst_;
+  std::shared_ptr<Transducer> search_fst_;
+  bool search_sorted_ = false;
   std::shared_ptr<const idstrm::EncoderSymbols> symbols_;
 };
 

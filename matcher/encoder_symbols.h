@@ -68,6 +68,25 @@ inline bool is_character(EncoderSymbolKind kind) {
          kind == EncoderSymbolKind::kCharacter || kind == EncoderSymbolKind::kNothing;
 }
 
+// The order of a state's arcs in the network the encoder searches: first
+// every arc but properties and characters, then the property arcs by
+// property, then the character arcs by code point. Within one state the
+// search can then pass over every property or character arc that cannot
+// match without looking at it.
+inline uint64_t search_key(const EncoderSymbol& symbol) {
+  switch (symbol.kind) {
+    case EncoderSymbolKind::kProperty:
+      return (uint64_t{1} << 32) | symbol.value;
+    case EncoderSymbolKind::kCharacter:
+      return (uint64_t{2} << 32) | symbol.value;
+    default:
+      return 0;
+  }
+}
+inline uint64_t property_key(uint32_t index) { return (uint64_t{1} << 32) | index; }
+inline uint64_t character_key(uint32_t code_point) { return (uint64_t{2} << 32) | code_point; }
+inline constexpr uint64_t kFirstCharacterKey = uint64_t{2} << 32;
+
 class EncoderSymbols {
  public:
   using Transducer = fst::VectorFst<fst::StdArc>;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,8 @@ const char* const kTags[] = {"Nn", "Nn-Sg", "Nn-Pl", "V", "V-Pres-3-Sg", "V-Past
 const char* const kProperties[] = {"proper", "word", "init-cap", "init-token", "nf",
                                    "sentence-end"};
 
-// 5,000 token patterns in the writer's text form.
+// 5,000 distinct token patterns in the writer's text form (the compiler
+// gives one id per distinct pattern).
 std::string encoder_patterns() {
   uint64_t state = 42;
   auto next = [&state] {
@@ -61,14 +63,15 @@ std::string encoder_patterns() {
   const size_t words = sizeof(kWords) / sizeof(kWords[0]);
   const size_t tags = sizeof(kTags) / sizeof(kTags[0]);
   const size_t properties = sizeof(kProperties) / sizeof(kProperties[0]);
+  std::set<std::string> patterns;
   std::string text;
-  for (int id = 1; id <= 5000; ++id) {
-    const std::string word = next() % 2 ? kWords[next() % words] : made_up();
+  for (uint32_t n = 0; patterns.size() < 5000; ++n) {
+    const std::string word = next() % 5 == 0 ? kWords[next() % words] : made_up();
     const std::string tag = kTags[next() % tags];
-    const std::string property = next() % 3 ? kProperties[next() % properties]
-                                            : "p" + std::to_string(next() % 300);
+    const std::string property = next() % 4 == 0 ? kProperties[next() % properties]
+                                                 : "p" + std::to_string(next() % 300);
     std::string pattern;
-    switch (id % 10) {
+    switch (n % 10) {
       case 0: case 1: case 2: pattern = "literal=" + word; break;
       case 3: case 4: case 5: pattern = "stem=" + word; break;
       case 6: pattern = "pos=" + tag; break;
@@ -76,7 +79,8 @@ std::string encoder_patterns() {
       case 8: pattern = "prop=" + property + (next() % 2 ? " literal=" + word : ""); break;
       case 9: pattern = "length=" + std::to_string(1 + next() % 6) + " prop=" + property; break;
     }
-    text += "token " + std::to_string(id) + " " + pattern + "\n";
+    if (!patterns.insert(pattern).second) continue;
+    text += "token " + std::to_string(patterns.size()) + " " + pattern + "\n";
   }
   return text;
 }

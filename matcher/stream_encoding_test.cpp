@@ -123,6 +123,24 @@ TEST_F(StreamEncodingTest, EveryPathThatEmitsAddsItsId) {
   EXPECT_EQ(encode(network, "Went/V:go|Vpast:go go/V"), "Went:2,3,3,12 go:3 | 10000002 10000003 1000000c");
 }
 
+TEST_F(StreamEncodingTest, EveryPathCountsAlsoWhereTheirLabelsAgree) {
+  // Two patterns with the same labels, side by side: merged for the search.
+  TestNetwork side_by_side;
+  side_by_side.path({kLiteral, "a", emit(7)}, {});
+  side_by_side.path({kLiteral, "a", emit(7)}, {});
+  side_by_side.path({kLiteral, "??", emit(8)}, {});
+  EXPECT_EQ(encode(side_by_side, "a b"), "a:7,7,8 b:8 | 10000007 10000008");
+  // Two paths with the same labels meeting in one state.
+  TestNetwork meeting;
+  for (int i = 0; i < 4; ++i) meeting.add_state();
+  meeting.arc(0, kLiteral, "eps", 1);
+  meeting.arc(0, kLiteral, "eps", 2);
+  meeting.arc(1, "a", "eps", 3);
+  meeting.arc(2, "a", "eps", 3);
+  meeting.arc(3, emit(7), "eps", 4);
+  EXPECT_EQ(encode(meeting, "a b"), "a:7,7 b: | 10000007");
+}
+
 TEST_F(StreamEncodingTest, PartOfSpeechTextsEndAtTheirEndOrAHyphen) {
   TestNetwork network;
   network.path({kPos, "N", "n", kEnd, emit(5)}, {});

@@ -1,5 +1,8 @@
 #include "matcher/token_encoder.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <stdexcept>
 
 #include "base/normalize.h"
@@ -30,8 +33,8 @@ EncoderInput& property_input_state() {
 }
 
 TokenEncoder::TokenEncoder(std::shared_ptr<fst::StdVectorFst> transducer,
-                           const EncoderSymbols& symbols)
-    : Base(this, std::move(transducer)), symbols_(&symbols) {
+                           const EncoderSymbols& symbols, bool sorted)
+    : Base(this, std::move(transducer)), symbols_(&symbols), sorted_(sorted) {
   stack().reserve(50);
 }
 
@@ -58,6 +61,7 @@ void TokenEncoder::encode(Token& token, Sentence& sentence) {
   current_reading = nullptr;
   part_of_speech_mode = false;
   property_counts_ready_ = false;
+  decoded_at_ = nullptr;
   token.encodings.clear();
   const int start = fst().Start();
   if (start == fst::kNoStateId) return;
@@ -111,11 +115,30 @@ uint32_t TokenEncoder::property_count(uint32_t index) {
       }
     }
     for (size_t k = 0; k < own; ++k) property_counts_[k].second = 1;
+    std::sort(property_counts_.begin(), property_counts_.end());
   }
   for (const auto& [i, count] : property_counts_) {
     if (i == index) return count;
   }
   return 0;
+}
+
+void TokenEncoder::skip_to(uint64_t key) {
+  auto& arcs = stack().top().arcs;
+  const std::vector<EncoderSymbol>& symbols = symbols_->symbols();
+  arcs.next = std::lower_bound(arcs.next, arcs.end, key,
+                               [&](const fst::StdArc& arc, uint64_t k) {
+                                 return search_key(symbols[arc.ilabel]) < k;
+                               });
+}
+
+uint32_t TokenEncoder::code_point(const EncoderInput& input) {
+  const char* at = input.current.base();
+  if (at != decoded_at_) {
+    decoded_ = *input.current;
+    decoded_at_ = at;
+  }
+  return decoded_;
 }
 
 void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderInput& input) {
@@ -135,14 +158,29 @@ void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderIn
       break;
     case EncoderSymbolKind::kClass:
       if (at_end ||
-          !zel::string::check_character_class(*input.current & 0xFFFF,
+          !zel::string::check_character_class(code_point(input) & 0xFFFF,
                                               symbols_->class_texts()[arc.ilabel])) {
         return;
       }
       break;
-    case EncoderSymbolKind::kCharacter:
-      if (at_end || *input.current != symbol.value) return;
-      break;
+    case EncoderSymbolKind::kCharacter: {
+      if (at_end) {
+        // Every arc left in the state is a character.
+        if (sorted_) stack().top().arcs.next = stack().top().arcs.end;
+        return;
+      }
+      const uint32_t c = code_point(input);
+      if (c == symbol.value) break;
+      if (sorted_) {
+        // The arcs of `c`, if any, come next; after them none can match.
+        if (symbol.value < c) {
+          skip_to(character_key(c));
+        } else {
+          stack().top().arcs.next = stack().top().arcs.end;
+        }
+      }
+      return;
+    }
     case EncoderSymbolKind::kEmit:
       if (at_end || rest_begins_with_hyphen(input)) {
         current_token->push(symbol.value);
@@ -197,8 +235,20 @@ void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderIn
       return;
     }
     case EncoderSymbolKind::kProperty: {
-      if (!at_end) return;
-      for (uint32_t n = property_count(symbol.value); n > 0; --n) continue_at_end(arc, input);
+      if (!at_end) {
+        if (sorted_) skip_to(kFirstCharacterKey);
+        return;
+      }
+      const uint32_t count = property_count(symbol.value);
+      if (count == 0 && sorted_) {
+        // On to the arc of the token's next property, if any.
+        auto next = std::upper_bound(property_counts_.begin(), property_counts_.end(),
+                                     std::make_pair(symbol.value, UINT32_MAX));
+        while (next != property_counts_.end() && next->second == 0) ++next;
+        skip_to(next == property_counts_.end() ? kFirstCharacterKey : property_key(next->first));
+        return;
+      }
+      for (uint32_t n = count; n > 0; --n) continue_at_end(arc, input);
       return;
     }
     case EncoderSymbolKind::kEndOfPart:

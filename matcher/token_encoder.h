@@ -50,8 +50,11 @@ class TokenEncoder
   using Base = afst::IntrusiveMatcher<TokenEncoder, EncoderStack, EncoderInput>;
 
   // Over the encoder's transducer and its decoded symbols, which must
-  // outlive the encoder.
-  TokenEncoder(std::shared_ptr<fst::StdVectorFst> transducer, const EncoderSymbols& symbols);
+  // outlive the encoder. When `sorted`, every state's arcs are in the order
+  // of search_key(), and the search passes over property and character
+  // arcs that cannot match.
+  TokenEncoder(std::shared_ptr<fst::StdVectorFst> transducer, const EncoderSymbols& symbols,
+               bool sorted = false);
 
   // Runs the search below the top entry until that entry is popped; no
   // step limit (the domain loader refuses encoders that could loop).
@@ -80,10 +83,18 @@ class TokenEncoder
   // How many times the token has the property of `index`: once when its
   // own set holds it, else as many times as its readings list it.
   uint32_t property_count(uint32_t index);
+  // Moves the top entry's cursor to its first remaining arc whose search
+  // key is at least `key`.
+  void skip_to(uint64_t key);
+  // The code point at the input's position, decoded once per position.
+  uint32_t code_point(const EncoderInput& input);
 
   const EncoderSymbols* symbols_;
-  // The current token's property counts, by property index; filled when
-  // the token meets its first property arc.
+  bool sorted_;
+  const char* decoded_at_ = nullptr;
+  uint32_t decoded_ = 0;
+  // The current token's property counts, ascending by property index;
+  // filled when the token meets its first property arc.
   std::vector<std::pair<uint32_t, uint32_t>> property_counts_;
   bool property_counts_ready_ = false;
 };
