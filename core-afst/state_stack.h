@@ -167,8 +167,6 @@ class IntrusiveMatcher {
       final_states_.push_back(fst_->Final(it.Value()) != Fst::Weight::Zero());
     }
   }
-  virtual ~IntrusiveMatcher() = default;
-
   IntrusiveMatcher(const IntrusiveMatcher&) = delete;
   IntrusiveMatcher& operator=(const IntrusiveMatcher&) = delete;
 
@@ -177,6 +175,7 @@ class IntrusiveMatcher {
   virtual void sub_matcher(Input& input) {
     internal::run_sub_matcher(derived_, stack_, input, kMaxSteps);
   }
+  virtual ~IntrusiveMatcher() = default;
 
   Stack& stack() { return stack_; }
   const Fst& fst() const { return *fst_; }
@@ -216,14 +215,13 @@ class IntrusiveMatcherPointers {
         output_symbols_(&network.output_symbols()),
         final_states_(&network.final_states()),
         stack_(fst_) {}
-  virtual ~IntrusiveMatcherPointers() = default;
-
   IntrusiveMatcherPointers(const IntrusiveMatcherPointers&) = delete;
   IntrusiveMatcherPointers& operator=(const IntrusiveMatcherPointers&) = delete;
 
   virtual void sub_matcher(Input& input) {
     internal::run_sub_matcher(derived_, stack_, input, kMaxSteps);
   }
+  virtual ~IntrusiveMatcherPointers() = default;
 
   Stack& stack() { return stack_; }
   const Fst& fst() const { return *fst_; }

@@ -131,13 +131,13 @@ class IdMap {
 };
 
 // One label of a rule or bitset transducer, before symbol keys are given.
-struct LabelSpec {
+struct ParsedLabel {
   uint32_t value = 0;     // the kind bits, or the whole label
   std::string text;       // the symbol text; empty for none
   bool keyed = false;     // the symbol key goes into the low bits
 };
 
-LabelSpec parse_label(const std::string& item, const IdMap& concepts, size_t line) {
+ParsedLabel parse_label(const std::string& item, const IdMap& concepts, size_t line) {
   static const std::map<std::string, uint32_t> indexed = {
       {"TK", 0x10000000u},     {"CNCPT", 0x20000000u},  {"CNCPT_BEG", 0x30000000u},
       {"CNCPT_END", 0x40000000u}, {"CAPBEG", 0x60000000u}, {"CAPEND", 0x70000000u},
@@ -147,7 +147,7 @@ LabelSpec parse_label(const std::string& item, const IdMap& concepts, size_t lin
       {"NEGATION", 0xc0000000u},      {"NEGATION_BODY", 0xc1000000u},
       {"NEGATION_NEXT", 0xc2000000u}, {"KAV_NEGATION_END", 0xc3000000u},
   };
-  LabelSpec label;
+  ParsedLabel label;
   if (item == "EPS") return label;
   auto b = bare.find(item);
   if (b != bare.end()) {
@@ -200,7 +200,7 @@ LabelSpec parse_label(const std::string& item, const IdMap& concepts, size_t lin
 }
 
 // A transducer as written: a path or explicit arcs.
-struct NetSpec {
+struct NetworkText {
   std::vector<std::string> path;
   bool has_path = false;
   size_t path_line = 0;
@@ -212,7 +212,7 @@ struct NetSpec {
   bool explicit_form() const { return !arcs.empty() || !finals.empty() || start || no_start; }
 };
 
-void parse_net_line(NetSpec& net, const std::vector<std::string>& items, size_t at, size_t line) {
+void parse_net_line(NetworkText& net, const std::vector<std::string>& items, size_t at, size_t line) {
   const std::string& what = items[at];
   if (what == "path") {
     net.has_path = true;
@@ -240,7 +240,7 @@ void parse_net_line(NetSpec& net, const std::vector<std::string>& items, size_t 
 
 // Builds the transducer with symbol keys from 2 in order of first use and
 // "eps" outputs; `labels` receives every label value written.
-std::shared_ptr<Transducer> build_net(const NetSpec& net, const IdMap& concepts, size_t line,
+std::shared_ptr<Transducer> build_net(const NetworkText& net, const IdMap& concepts, size_t line,
                                       std::vector<uint32_t>* labels) {
   if (net.has_path && net.explicit_form()) fail(line, "a transducer is a path or arcs, not both");
   fst::SymbolTable input("lower");
@@ -250,12 +250,12 @@ std::shared_ptr<Transducer> build_net(const NetSpec& net, const IdMap& concepts,
   output.AddSymbol("eps", 0);
   output.AddSymbol("EPS", 1);
   auto label_of = [&](const std::string& item, size_t at_line) {
-    const LabelSpec spec = parse_label(item, concepts, at_line);
-    uint32_t value = spec.value;
-    if (!spec.text.empty()) {
-      int64_t key = input.Find(spec.text);
-      if (key == fst::kNoSymbol) key = input.AddSymbol(spec.text);
-      if (spec.keyed) value |= static_cast<uint32_t>(key);
+    const ParsedLabel parsed = parse_label(item, concepts, at_line);
+    uint32_t value = parsed.value;
+    if (!parsed.text.empty()) {
+      int64_t key = input.Find(parsed.text);
+      if (key == fst::kNoSymbol) key = input.AddSymbol(parsed.text);
+      if (parsed.keyed) value |= static_cast<uint32_t>(key);
     }
     if (labels != nullptr) labels->push_back(value);
     return value;
@@ -295,7 +295,7 @@ std::shared_ptr<Transducer> build_net(const NetSpec& net, const IdMap& concepts,
   return t;
 }
 
-struct RuleSpec {
+struct RuleText {
   size_t line = 0;
   std::vector<std::string> namespaces;
   std::string source_key = "src_";
@@ -307,13 +307,13 @@ struct RuleSpec {
   std::optional<std::string> captures;
   std::optional<std::string> groups;
   std::optional<std::string> attributes;
-  NetSpec net;
-  NetSpec bitset;
+  NetworkText net;
+  NetworkText bitset;
   std::vector<std::string> tlb;
   std::optional<std::string> tlb_text;
 };
 
-struct LexiconSpec {
+struct LexiconText {
   std::string stream;
   std::string entries;
   size_t line = 0;
@@ -355,8 +355,8 @@ class DomainWriter {
     store_id_map(db_, "uniq_concept_map", concepts_.names());
     store_id_map(db_, "uniq_capture_map", captures_.names());
     if (encoder_used_) ser::store_fsm(encoder_, shared_db(), "token_encoder", std::string());
-    for (const RuleSpec& rule : rules_) write_rule(rule, written);
-    for (const LexiconSpec& lexicon : lexicons_) {
+    for (const RuleText& rule : rules_) write_rule(rule, written);
+    for (const LexiconText& lexicon : lexicons_) {
       std::istringstream entries(lexicon.entries);
       auto network = zel::afst::build_lexicon(entries, "lexicon " + lexicon.stream);
       ser::store_fsm(*network, shared_db(), "entities_" + lexicon.stream,
@@ -429,7 +429,7 @@ class DomainWriter {
       return;
     }
     if (block_ != Block::kRule) fail(number, "indented line outside a rule or lexicon");
-    RuleSpec& rule = rules_.back();
+    RuleText& rule = rules_.back();
     const std::vector<std::string> items = split_items(line);
     if (items[0] == "bitset") {
       if (items.size() < 2) fail(number, "bitset what?");
@@ -444,7 +444,7 @@ class DomainWriter {
   }
 
   void add_rule(const std::vector<std::string>& items, size_t number) {
-    RuleSpec rule;
+    RuleText rule;
     rule.line = number;
     for (size_t i = 1; i < items.size(); ++i) {
       const auto [key, value] = key_value(items[i], number);
@@ -477,7 +477,7 @@ class DomainWriter {
     rules_.push_back(rule);
   }
 
-  void write_rule(const RuleSpec& rule, WrittenDomain* written) {
+  void write_rule(const RuleText& rule, WrittenDomain* written) {
     if (rule.rt == "2" && rule.net.explicit_form()) {
       fail(rule.line, "rt=2 marks a single path; write the rule with path");
     }
@@ -570,6 +570,9 @@ class DomainWriter {
         fail(number, "unknown token item: " + key);
       }
     }
+    // A token without any test (an any-token) has an id but, as in the
+    // compiler, no encoder entry.
+    if (items.size() == 2) return;
     const auto marker = [](unsigned code) { return zel::string::from_uint(code); };
     add_encoder_entry([&] {
       if (length) push(length_label(*length, number));
@@ -641,8 +644,8 @@ class DomainWriter {
   IdMap captures_;
   std::shared_ptr<zel::afst::Builder> encoder_ = std::make_shared<zel::afst::Builder>();
   bool encoder_used_ = false;
-  std::vector<RuleSpec> rules_;
-  std::vector<LexiconSpec> lexicons_;
+  std::vector<RuleText> rules_;
+  std::vector<LexiconText> lexicons_;
   std::optional<std::string> lexicon_info_;
   std::optional<std::string> dom_info_ = std::string("{}");
   std::vector<std::string> omitted_;

@@ -26,7 +26,8 @@
 //                               a root category gives the root code, any
 //                               other the pattern form); patterns go through
 //                               the formatted-string syntax; a value may be
-//                               double-quoted
+//                               double-quoted; a token without items (an
+//                               any-token) adds no entry
 //   encoder_path {literal} N e w {emit:7}
 //                               a hand-made encoder path, one arc per item:
 //                               {emit:N} {literal} {stem} {pos} {prop:TEXT}

@@ -118,7 +118,8 @@ TEST(CompiledDomainWriter, TokenEntriesFollowTheCompilersLabelOrder) {
       // [c'b' c'a' +x +w lemma'go' 'ab' length(2,4) pos'V'] and two more tokens
       "token 1 component=b component=a prop=x prop=w stem=go literal=ab length=2,4 pos=V\n"
       "token 2 pos=Nn-Pl head=h\n"
-      "token 3 literal=\"a b\"\n",
+      "token 3 literal=\"a b\"\n"
+      "token 4\n",
       folder.path() / "d.dom");
   auto db = ser::open_file_read(d.dom);
   const std::set<std::string> expected = {
@@ -189,6 +190,7 @@ TEST(CompiledDomainWriter, RuleRecordsCarryTheCompilersNameAndAttributes) {
 TEST(CompiledDomainWriter, ExplicitArcsStayAsWritten) {
   ScratchFolder folder;
   const WrittenDomain d = write_compiled_domain(
+      // X: ( _* ['y'|'x'] );  kept unoptimised, with an extra final state
       "rule text=loop\n"
       "  arc 0 1 CAPBEG:1\n"
       "  arc 1 1 ANYTK\n"
@@ -246,6 +248,7 @@ TEST(CompiledDomainWriter, RecordsLeftOutOrGarbledOnRequest) {
   const WrittenDomain d = write_compiled_domain(
       "no_dom_info\n"
       "token 1 literal=a\n"
+      // X: ( 'a' );
       "rule text=r\n"
       "  path TK:1\n"
       "omit uniq_capture_map bitset_" + rule.substr(0) + "\n"

@@ -19,6 +19,7 @@ using testing::ScratchDomain;
 
 // The pre-test of a rule whose bitset transducer is given by `bitset`
 // (lines of the rule block) for a sentence holding `ids`.
+// The rule itself, X: ( 'a' ), is not consulted.
 bool candidate(const std::string& bitset, const std::set<uint32_t>& ids) {
   ScratchDomain d("rule text=r\n  path TK:1\n" + bitset);
   matcher::afst::RuleFacade rule(d.db(), d.rule(0), {});
