@@ -12,6 +12,7 @@
 
 #include "base/scratch_folder_testutil.h"
 #include "core-afst/serialization.h"
+#include "matcher/compiled_domain_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -72,6 +73,7 @@ TEST_F(ConceptRecords, IdMapsKeepTheFirstNameOfAnIdAndHideInternalNames) {
   EXPECT_EQ(core::load_capture_groups_pairs(db_, true), Ids{});
   EXPECT_EQ(core::get_dom_db_annotations(db_), std::vector<std::string>{});
   EXPECT_EQ(core::get_dom_db_annotations(nullptr), std::vector<std::string>{});
+  EXPECT_TRUE(core::load_concept_definitions(db_).empty());
 
   // "City" and "Town" share id 2; "City" comes first in byte order.
   store("uniq_concept_map", R"({"$tmp":1,"Town":2,"City":2,"Person":3})");
@@ -94,22 +96,25 @@ TEST(ReverseMap, ANameUnderSeveralIdsKeepsTheSmallest) {
             (std::map<std::string, unsigned>{{"A", 3}, {"B", 5}}));
 }
 
-TEST_F(ConceptRecords, DefinitionsTurnEachValueKindIntoAttributesOrCalls) {
-  EXPECT_TRUE(core::load_concept_definitions(db_).empty());
-  store("uniq_concept_definitions",
-        R"({"City":[["scope","\"geo\""],)"
-        R"(["trigger",{"attributes":[["to","\"Region\""]],"function":"kav::push_att",)"
-        R"("type":"AssignCaptureGroup"}]],)"
-        R"("Person":[["trigger",{"function":"kav::first","type":"AssignCaptureGroup"}],)"
-        R"(["attributes",{"array":[["kind","\"human\""],["id","plain"]],)"
-        R"("type":"AttributeCollection"}],)"
-        R"(["trigger",{"array":[{"function":"kav::ignored","type":"AssignCaptureGroup"}],)"
-        R"("type":"vector<AssignCaptureGroup>"}],)"
-        R"(["note","\"as written\""],)"
-        R"(["trigger",{"function":"kav::second","type":"AssignCaptureGroup"}]],)"
-        R"("Empty":null})");
+TEST(ConceptDefinitions, EachValueKindBecomesAttributesOrCalls) {
+  EXPECT_TRUE(core::load_concept_definitions(testing::ScratchDomain("").db()).empty());
+
+  // on City :{ scope = "geo", trigger = kav::push_att(to="Region") };
+  // on Person :{ trigger = kav::first, attributes = (kind="human", id=plain),
+  //              trigger = [kav::listed, kav::also_listed], ... };
+  const testing::ScratchDomain domain(
+      "definition City\n"
+      "  text scope \"geo\"\n"
+      "  call trigger kav::push_att to=\"Region\"\n"
+      "definition Person\n"
+      "  call trigger kav::first\n"
+      "  pairs attributes kind=\"human\" id=plain\n"
+      "  calls trigger kav::listed | kav::also_listed k=\"v\"\n"
+      "  text note \"as written\"\n"
+      "  call trigger kav::last\n"
+      "definition Empty\n");
   const std::map<std::string, ConceptDefinition> definitions =
-      core::load_concept_definitions(db_);
+      core::load_concept_definitions(domain.db());
   ASSERT_EQ(definitions.size(), 3u);
 
   // A call after a text and a text after a call: calls keep their order in
@@ -127,18 +132,26 @@ TEST_F(ConceptRecords, DefinitionsTurnEachValueKindIntoAttributesOrCalls) {
             (Pairs{{"id", "plain"}, {"kind", "human"}, {"note", "\"as written\""}}));
   std::vector<std::string> names;
   for (const KavFunctionPlaceHolder& call : person.functions) names.push_back(call.name);
-  EXPECT_EQ(names, (std::vector<std::string>{"kav::first", "kav::ignored", "kav::second"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"kav::first", "kav::listed", "kav::also_listed",
+                                             "kav::last"}));
+  EXPECT_EQ(convert_attributes(person.functions[2].attributes), (Pairs{{"k", "v"}}));
 
   EXPECT_TRUE(definitions.at("Empty").attributes.empty());
   EXPECT_TRUE(definitions.at("Empty").functions.empty());
 }
 
-TEST_F(ConceptRecords, ScopesAreDispatchedIntoSharedEntries) {
-  store("uniq_concept_definitions",
-        R"({"City":[["scope","geo"],["kind","place"]],)"
-        R"("Region":[["scope","geo"],["scope","admin"]],)"
-        R"("Person":[["kind","human"]]})");
-  std::map<std::string, ConceptDefinition> definitions = core::load_concept_definitions(db_);
+TEST(ConceptDefinitions, ScopesAreDispatchedIntoSharedEntries) {
+  const testing::ScratchDomain domain(
+      "definition City\n"
+      "  text scope geo\n"
+      "  text kind place\n"
+      "definition Region\n"
+      "  text scope geo\n"
+      "  text scope admin\n"
+      "definition Person\n"
+      "  text kind human\n");
+  std::map<std::string, ConceptDefinition> definitions =
+      core::load_concept_definitions(domain.db());
   const std::map<std::string, NamespaceAction> actions =
       core::dispatch_concept_definitions(definitions);
   ASSERT_EQ(actions.size(), 2u);

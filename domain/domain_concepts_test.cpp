@@ -11,8 +11,8 @@
 
 #include "base/error_message_testutil.h"
 #include "base/scratch_folder_testutil.h"
-#include "compiler/backend/id_info.h"
 #include "core-afst/serialization.h"
+#include "matcher/compiled_domain_testutil.h"
 
 namespace zel {
 namespace kavero {
@@ -32,21 +32,16 @@ class DomainConcepts : public ::testing::Test {
  protected:
   std::string path(const std::string& relative) const { return scratch_.str(relative); }
 
-  // A domain database whose capture map holds the names (ids 1, 2, ...), and
-  // its description when one is given.
+  // A compiled domain whose capture map holds the names (ids 1, 2, ...),
+  // with its description when one is given.
   std::string domain(const std::string& relative, const Names& captures,
                      const char* description = nullptr) const {
+    std::string text = "capture";
+    for (const std::string& name : captures) text += " " + name;
+    text += description == nullptr ? "\nno_dom_info\n" : "\ndom_info " + std::string(description);
     const fs::path file = scratch_.path() / relative;
     fs::create_directories(file.parent_path());
-    std::shared_ptr<sqlite3> db = afst::serialization::open_file(file);
-    afst::serialization::create_cbf_table(db.get());
-    compiler::Id2Info map;
-    for (std::size_t i = 0; i < captures.size(); ++i) map[captures[i]].id = i + 1;
-    afst::serialization::store_object(db.get(), "uniq_capture_map", map, "");
-    if (description != nullptr) {
-      scratch_.write(fs::path(relative).replace_extension(".dom_info").string(), description);
-    }
-    return file.string();
+    return testing::write_compiled_domain(text, file).dom.string();
   }
 
   zel::testing::ScratchFolder scratch_;

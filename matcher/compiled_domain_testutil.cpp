@@ -18,6 +18,8 @@
 #include <nlohmann/json.hpp>
 
 #include "base/unicode.h"
+#include "compiler/backend/attribute_collection_map.h"
+#include "compiler/backend/id_info.h"
 #include "core-afst/builder.h"
 #include "core-afst/formatted_string.h"
 #include "core-afst/lexicon_text.h"
@@ -87,6 +89,14 @@ std::pair<std::string, std::string> key_value(const std::string& item, size_t li
   const size_t eq = item.find('=');
   if (eq == std::string::npos) fail(line, "expected key=value: " + item);
   return {item.substr(0, eq), unquote(item.substr(eq + 1))};
+}
+
+// key=value with the value exactly as written (quotes kept), as the
+// compiler keeps attribute values.
+std::pair<std::string, std::string> raw_key_value(const std::string& item, size_t line) {
+  const size_t eq = item.find('=');
+  if (eq == std::string::npos) fail(line, "expected key=value: " + item);
+  return {item.substr(0, eq), item.substr(eq + 1)};
 }
 
 unsigned parse_number(const std::string& text, size_t line) {
@@ -354,6 +364,7 @@ class DomainWriter {
     ser::store_binary_data(db_, "sdk_version", "", sdk_version_.data(), sdk_version_.size());
     store_id_map(db_, "uniq_concept_map", concepts_.names());
     store_id_map(db_, "uniq_capture_map", captures_.names());
+    ser::store_object(db_, "uniq_concept_definitions", definitions_, "");
     if (encoder_used_) ser::store_fsm(encoder_, shared_db(), "token_encoder", std::string());
     for (const RuleText& rule : rules_) write_rule(rule, written);
     for (const LexiconText& lexicon : lexicons_) {
@@ -377,7 +388,7 @@ class DomainWriter {
   const std::optional<std::string>& dom_info() const { return dom_info_; }
 
  private:
-  enum class Block { kNone, kRule, kLexicon };
+  enum class Block { kNone, kRule, kLexicon, kDefinition };
 
   std::shared_ptr<sqlite3> shared_db() {
     // The database is owned by the caller; the container's transducer
@@ -408,6 +419,10 @@ class DomainWriter {
       if (items.size() != 2) fail(number, "lexicon STREAM");
       lexicons_.push_back({items[1], std::string(), number});
       block_ = Block::kLexicon;
+    } else if (what == "definition") {
+      if (items.size() != 2) fail(number, "definition NAME");
+      definition_ = &definitions_[items[1]];
+      block_ = Block::kDefinition;
     } else if (what == "lexicon_info") {
       lexicon_info_ = rest_of_line(line);
     } else if (what == "dom_info") {
@@ -428,7 +443,11 @@ class DomainWriter {
       lexicons_.back().entries += line.substr(line.find_first_not_of(" \t")) + "\n";
       return;
     }
-    if (block_ != Block::kRule) fail(number, "indented line outside a rule or lexicon");
+    if (block_ == Block::kDefinition) {
+      add_definition_value(split_items(line), number);
+      return;
+    }
+    if (block_ != Block::kRule) fail(number, "indented line outside a rule, lexicon or definition");
     RuleText& rule = rules_.back();
     const std::vector<std::string> items = split_items(line);
     if (items[0] == "bitset") {
@@ -440,6 +459,47 @@ class DomainWriter {
       rule.tlb_text = rest_of_line(line);
     } else {
       parse_net_line(rule.net, items, 0, number);
+    }
+  }
+
+  // One attribute of the current definition: text KEY VALUE, call KEY NAME
+  // [k=v ...], calls KEY NAME [k=v ...] [| NAME [k=v ...] ...] or pairs KEY
+  // [k=v ...].
+  void add_definition_value(const std::vector<std::string>& items, size_t number) {
+    using zel::compiler::ast::node::AssignCaptureGroup;
+    const std::string& kind = items[0];
+    if (items.size() < 2) fail(number, kind + " KEY ...");
+    const std::string& key = items[1];
+    auto pairs_of = [&](size_t from, size_t to) {
+      AttributeList pairs;
+      for (size_t i = from; i < to; ++i) pairs.push_back(raw_key_value(items[i], number));
+      return pairs;
+    };
+    if (kind == "text") {
+      if (items.size() != 3) fail(number, "text KEY VALUE");
+      definition_->emplace_back(key, items[2]);
+    } else if (kind == "call" || kind == "calls") {
+      std::vector<AssignCaptureGroup> calls;
+      for (size_t at = 2; at < items.size();) {
+        size_t end = at + 1;
+        while (end < items.size() && items[end] != "|") ++end;
+        AssignCaptureGroup call;
+        call.uri_ = items[at];
+        call.attributes_ = pairs_of(at + 1, end);
+        calls.push_back(std::move(call));
+        at = end + 1;
+      }
+      if (calls.empty()) fail(number, kind + " KEY NAME [k=v ...]");
+      if (kind == "call") {
+        if (calls.size() != 1) fail(number, "call KEY NAME [k=v ...]: one call");
+        definition_->emplace_back(key, calls.front());
+      } else {
+        definition_->emplace_back(key, std::move(calls));
+      }
+    } else if (kind == "pairs") {
+      definition_->emplace_back(key, pairs_of(2, items.size()));
+    } else {
+      fail(number, "unknown definition value: " + kind);
     }
   }
 
@@ -647,6 +707,8 @@ class DomainWriter {
   std::vector<RuleText> rules_;
   std::vector<LexiconText> lexicons_;
   std::optional<std::string> lexicon_info_;
+  zel::compiler::AttributeCollectionMap definitions_;
+  zel::compiler::AnnotationAttributes* definition_ = nullptr;
   std::optional<std::string> dom_info_ = std::string("{}");
   std::vector<std::string> omitted_;
   std::vector<std::string> garbled_;
@@ -666,12 +728,9 @@ std::string rule_record_name(const std::vector<std::string>& namespaces,
 }
 
 void store_id_map(sqlite3* db, const std::string& record, const std::vector<std::string>& names) {
-  nlohmann::json map = nlohmann::json::object();
-  for (size_t i = 0; i < names.size(); ++i) {
-    if (!map.contains(names[i])) map[names[i]] = static_cast<uint64_t>(i + 1);
-  }
-  const std::string text = map.dump();
-  zel::afst::serialization::store_binary_data(db, record, "", text.data(), text.size());
+  zel::compiler::Id2Info map;
+  for (size_t i = 0; i < names.size(); ++i) map.emplace(names[i], zel::compiler::IdInfo{i + 1});
+  ser::store_object(db, record, map, "");
 }
 
 WrittenDomain write_compiled_domain(const std::string& text, const std::filesystem::path& dom) {

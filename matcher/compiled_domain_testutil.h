@@ -9,15 +9,29 @@
 // contract tests against these records.
 //
 // The text form, one directive a line; a line that begins with white space
-// continues the block of the last "rule" or "lexicon"; lines whose first
-// non-blank character is '#' are comments; items are separated by blanks,
-// except inside double quotes.
+// continues the block of the last "rule", "lexicon" or "definition"; lines
+// whose first non-blank character is '#' are comments; items are separated
+// by blanks, except inside double quotes.
 //
 //   sdk_version 3.1.1           record "sdk_version" (this is the default)
 //   concept Person City $tmp    "uniq_concept_map": ids 1, 2, ... in order
 //   capture Person              "uniq_capture_map": ids 1, 2, ... in order;
 //                               the name is numbered in the concept map too
 //                               (rules carry a capture's concept id)
+//   definition Person           "uniq_concept_definitions" (written by the
+//                               compiler's own AttributeCollectionMap,
+//                               "null" when there is none): what the on
+//                               statements give the concept, one attribute
+//                               a line, in order, in the four value kinds:
+//     text scope "names"          a text,
+//     call trigger kav::f to="X"  one rule-function call,
+//     calls trigger kav::a x=1 | kav::b
+//                                 a list of calls, "|" between them,
+//     pairs attributes kind="human" id=7
+//                                 a list of (key, value) pairs;
+//                               values are kept as written, quotes and all.
+//                               A concept named twice gets the attributes of
+//                               both blocks.
 //   token 7 literal=New prop=cap
 //                               one token-encoder entry with id 7; items
 //                               length=A[,B] literal= stem= pos= prop=
@@ -113,9 +127,9 @@ std::string rule_record_name(const std::vector<std::string>& namespaces,
                              const std::string& source_key, unsigned line,
                              const std::string& group, const std::string& text);
 
-// Writes an id map record ("uniq_concept_map", "uniq_capture_map") in the
-// compiler's text form: a compact JSON object from name to id, "{}" when
-// empty; the names get the ids 1, 2, ... in order.
+// Writes an id map record ("uniq_concept_map", "uniq_capture_map") as the
+// compiler writes it (zel::compiler::Id2Info); the names get the ids 1, 2,
+// ... in order, a repeated name keeps its first.
 void store_id_map(sqlite3* db, const std::string& record, const std::vector<std::string>& names);
 
 // A domain written into a scratch folder of its own and opened for reading,

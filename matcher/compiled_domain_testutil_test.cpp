@@ -112,6 +112,37 @@ TEST(CompiledDomainWriter, CapturesAreNumberedInBothMaps) {
   EXPECT_EQ(ser::get_binary_data(db.get(), "uniq_concept_map").first, "");
 }
 
+TEST(CompiledDomainWriter, DefinitionsAreStoredInTheCompilersForm) {
+  ScratchFolder folder;
+  // on Person :{ scope = "names", trigger = kav::f(to="X"),
+  //              attributes = (kind="human", id=7) };
+  // on Person :{ trigger = [kav::a(x=1), kav::b] };
+  const WrittenDomain d = write_compiled_domain(
+      "definition Person\n"
+      "  text scope \"names\"\n"
+      "  call trigger kav::f to=\"X\"\n"
+      "  pairs attributes kind=\"human\" id=7\n"
+      "definition City\n"
+      "  pairs attributes\n"
+      "definition Person\n"
+      "  calls trigger kav::a x=1 | kav::b\n",
+      folder.path() / "d.dom");
+  auto db = ser::open_file_read(d.dom);
+  EXPECT_EQ(data_text(db, "uniq_concept_definitions"),
+            R"({"City":[["attributes",{"array":[],"type":"AttributeCollection"}]],)"
+            R"("Person":[["scope","\"names\""],)"
+            R"(["trigger",{"attributes":[["to","\"X\""]],"function":"kav::f",)"
+            R"("type":"AssignCaptureGroup"}],)"
+            R"(["attributes",{"array":[["kind","\"human\""],["id","7"]],)"
+            R"("type":"AttributeCollection"}],)"
+            R"(["trigger",{"array":[{"attributes":[["x","1"]],"function":"kav::a",)"
+            R"("type":"AssignCaptureGroup"},{"function":"kav::b","type":"AssignCaptureGroup"}],)"
+            R"("type":"vector<AssignCaptureGroup>"}]]})");
+
+  const WrittenDomain none = write_compiled_domain("", folder.path() / "none.dom");
+  EXPECT_EQ(data_text(ser::open_file_read(none.dom), "uniq_concept_definitions"), "null");
+}
+
 TEST(CompiledDomainWriter, TokenEntriesFollowTheCompilersLabelOrder) {
   ScratchFolder folder;
   const WrittenDomain d = write_compiled_domain(
@@ -275,7 +306,13 @@ TEST(CompiledDomainWriter, RefusesWhatItCannotWrite) {
       {"rule text=r\n  path TK:x\n", "compiled domain text, line 2: no concept named x"},
       {"rule text=r\n  path FOO:1\n", "compiled domain text, line 2: unknown label: FOO:1"},
       {"frobnicate\n", "compiled domain text, line 1: unknown directive: frobnicate"},
-      {"  path TK:1\n", "compiled domain text, line 1: indented line outside a rule or lexicon"},
+      {"  path TK:1\n", "compiled domain text, line 1: indented line outside a rule, lexicon or definition"},
+      {"definition P\n  text scope\n", "compiled domain text, line 2: text KEY VALUE"},
+      {"definition P\n  call trigger a | b\n",
+       "compiled domain text, line 2: call KEY NAME [k=v ...]: one call"},
+      {"definition P\n  pairs attributes novalue\n",
+       "compiled domain text, line 2: expected key=value: novalue"},
+      {"definition P\n  list k v\n", "compiled domain text, line 2: unknown definition value: list"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(zel::testing::message_of([&] { write_compiled_domain(c.first, folder.path() / "x.dom"); }),
