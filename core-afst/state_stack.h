@@ -122,6 +122,17 @@ class StateStack {
 
 namespace internal {
 
+// Resets the live input to what an entry saved: the whole input state, or,
+// for a stack whose entries save only a position, the current position.
+template <class Input>
+void restore_input(Input& input, const Input& saved) {
+  input = saved;
+}
+template <class Iterator>
+void restore_input(InputState<Iterator>& input, const Iterator& saved) {
+  input.current = saved;
+}
+
 // The step loop of both search bases; see the header comment.
 template <class Derived, class Stack, class Input>
 void run_sub_matcher(Derived* derived, Stack& stack, Input& input, uint64_t max_steps) {
@@ -135,7 +146,7 @@ void run_sub_matcher(Derived* derived, Stack& stack, Input& input, uint64_t max_
     }
     auto& top = stack.top();
     if (top.state == -1 || top.arcs.Done()) {
-      input = top.position;
+      restore_input(input, top.position);
       stack.pop();
       continue;
     }

@@ -176,6 +176,38 @@ TEST(StateStack, IntrusiveMatcherPointersReadsTheSharedNetwork) {
   EXPECT_EQ(m.labels, std::vector<int>({1, 2, 3}));
 }
 
+// Entries that save only a position give it back as the current position;
+// the live input's range stays.
+using PositionStack = StateStack<fst::StdArc, std::string::const_iterator, unsigned>;
+class PositionMatcher
+    : public IntrusiveMatcherPointers<PositionMatcher, PositionStack, Input> {
+ public:
+  explicit PositionMatcher(const AFst& network)
+      : IntrusiveMatcherPointers<PositionMatcher, PositionStack, Input>(this, network) {}
+
+  // Pushes the target at the current position and consumes one element.
+  void check(const int&, const fst::StdArc& arc, Input& input) {
+    stack().top().arcs.Next();
+    offsets.push_back(static_cast<int>(input.current - input.start));
+    stack().push(arc.nextstate, input.current, 0);
+    if (!input.at_end()) input.next();
+  }
+  std::vector<int> offsets;
+};
+
+TEST(StateStack, EntriesThatSaveAPositionRestoreTheCurrentPosition) {
+  // 0 -a-> 1 -c-> 3, 0 -b-> 2
+  AFst shared(network(4, {{0, 1, 1}, {0, 2, 2}, {1, 3, 3}}, {3}));
+  PositionMatcher m(shared);
+  const std::string text = "xyz";
+  Input input(text.begin(), text.end(), text.begin() + 1);
+  m.stack().push(0, input.current, 0);
+  m.sub_matcher(input);
+  EXPECT_EQ(m.offsets, std::vector<int>({1, 2, 1}));
+  EXPECT_EQ(input.current - input.start, 1);
+  EXPECT_EQ(input.end, text.end());
+}
+
 TEST(StateStack, PointerBaseStopsAPushingCycleToo) {
   AFst shared(network(1, {{0, 1, 0}}, {}));
   PointerMatcher m(shared);

@@ -7,6 +7,7 @@
 
 #include "base/exception.h"
 #include "core-afst/serialization.h"
+#include "matcher/afst_matcher.h"
 #include "matcher/rule_labels.h"
 
 namespace zel {
@@ -43,11 +44,7 @@ RuleFacade::RuleFacade(std::shared_ptr<sqlite3> db, const std::string& name,
 
 RuleFacade::~RuleFacade() = default;
 
-std::shared_ptr<MatcherInterface> RuleFacade::get_matcher() {
-  std::ostringstream message;
-  message << "The afst matcher of rule \"" << id() << "\" is not available yet.";
-  throw zel::Exception(message);
-}
+std::shared_ptr<MatcherInterface> RuleFacade::get_matcher() { return make_matcher(this); }
 
 bool RuleFacade::contains_top_level_id(const unsigned& id) const {
   return top_level_ids_ &&

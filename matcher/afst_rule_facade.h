@@ -32,7 +32,7 @@ class RuleFacade : public RuleBaseFacade {
              const AttributeList& attributes);
   ~RuleFacade() override;
 
-  // Raises zel::Exception until the afst matcher exists.
+  // A new afst matcher (afst_matcher.h) over the rule network.
   std::shared_ptr<MatcherInterface> get_matcher() override;
 
   bool has_top_level_id() const { return top_level_ids_.has_value(); }

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/error_message_testutil.h"
+#include "matcher/afst_matcher.h"
 #include "matcher/compiled_domain_testutil.h"
 
 namespace zel {
@@ -61,13 +61,16 @@ TEST(AfstRuleFacade, ContainsTopLevelIdSearchesTheList) {
   EXPECT_FALSE(anywhere.contains_top_level_id(0x90000000u));
 }
 
-TEST(AfstRuleFacade, KeepsTheRuleNetworkAndHasNoMatcherYet) {
+TEST(AfstRuleFacade, KeepsTheRuleNetworkAndMakesAFreshMatcherPerCall) {
   ScratchDomain d("rule text=r\n  path CAPBEG:1 TK:1 CAPEND:1\n");
   RuleFacade rule(d.db(), d.rule(0), {});
   EXPECT_EQ(rule.network()->fst().NumStates(), 4);
   EXPECT_EQ(rule.kind(), 1u);
-  EXPECT_EQ(zel::testing::message_of([&] { rule.get_matcher(); }),
-            "The afst matcher of rule \"" + d.rule(0) + "\" is not available yet.");
+  auto first = rule.get_matcher();
+  auto second = rule.get_matcher();
+  ASSERT_NE(first, nullptr);
+  EXPECT_NE(first, second);
+  EXPECT_NE(dynamic_cast<AfstMatcher*>(first.get()), nullptr);
 }
 
 }  // namespace

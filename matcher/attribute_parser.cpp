@@ -154,14 +154,17 @@ bool parse_with(const attribute_parser<Iterator>& grammar, Iterator& first,
 
 bool parse_with(const attribute_parser_matcher<Iterator>& grammar,
                 Iterator& first, Iterator last, Pairs& pairs) {
-  return qi::phrase_parse(first, last, grammar, white_space<Iterator>(),
-                          pairs);
+  static thread_local const white_space<Iterator> skipper;
+  return qi::phrase_parse(first, last, grammar, skipper, pairs);
 }
 
+// The matchers parse conditions while they match, so a grammar, with all
+// its rules, is built once per thread and then only read: parsing keeps its
+// state on the stack, never in the grammar.
 template <typename Grammar>
 Attributes parse_attributes_with_grammer(const std::string& text) {
   if (text.empty()) return Attributes();
-  const Grammar grammar;
+  static thread_local const Grammar grammar;
   Iterator first = skip_white_space(text.begin(), text.end());
   Pairs pairs;
   const bool parsed = parse_with(grammar, first, text.end(), pairs);

@@ -32,6 +32,9 @@
 // failing point are returned. An empty text gives no pairs and no line.
 // White space is the Unicode White_Space property of each byte taken as a
 // code point: bytes 0x09 to 0x0D, 0x20, 0x85 and 0xA0.
+//
+// Each grammar is built once per thread and only read afterwards, so the
+// functions may be called from any number of threads at once.
 
 #ifndef KAVERO_MATCHER_ATTRIBUTE_PARSER_H_
 #define KAVERO_MATCHER_ATTRIBUTE_PARSER_H_

@@ -1,6 +1,7 @@
 #include "matcher/attribute_parser.h"
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <boost/spirit/include/qi.hpp>
@@ -59,6 +60,12 @@ TEST(ParseAttributes, ValuesOfTheRulesInsertingConcepts) {
       // Values that begin with f but are no formats are bare texts.
       {"@flag=false;gender=female", "flag=false|gender=female", false},
       {"@a=1;b=2;", "a=1|b=2", true},
+      // Nothing is skipped inside the text, only around it.
+      {"@ a=1", " a=1", false},
+      {"\xa0@a=\"x\"\x85", "a=x", false},
+      {"@a=\"x\" ", "a=x", false},
+      {"@a=f", "a=f", false},
+      {"@a", "", true},
       {R"(@a="x"y)", "a=x", true},
       {"a=1", "", true},
       {"@", "", true},
@@ -78,6 +85,11 @@ TEST(ParseAttributesMatcher, ValuesKeepTheirKindInTheirFirstCharacter) {
       {R"( @ gender = "f" ; name = /A.*/ )", R"(gender ="f|name =/A.*)", false},
       {R"(@a="""raw "text" """)", R"(a=raw "text" )", false},
       {R"(@a="x\"y")", R"(a="x\y)", false},
+      {R"(@a="x y";b=/x;y/)", R"(a="x y|b=/x;y)", false},
+      {"\x85@a=\"x\"\xa0;\tb=\"y\"  ", R"(a="x|b="y)", false},
+      {R"(@a="")", "", true},
+      {"@a=//", "", true},
+      {R"(@a="x";)", R"(a="x)", true},
       {"@a=bare", "", true},
       {R"(@a="x";b=bare)", R"(a="x)", true},
       {"", "", false},
@@ -86,6 +98,22 @@ TEST(ParseAttributesMatcher, ValuesKeepTheirKindInTheirFirstCharacter) {
 
 TEST(ParseAttributesMatcher, ABackslashMustBeFollowedByAQuote) {
   EXPECT_THROW(parse_attributes_matcher(R"(@a="x\y")"), Expectation);
+}
+
+TEST(ParseAttributes, ManyThreadsShareNothingButTheResults) {
+  std::vector<std::thread> threads;
+  std::vector<int> wrong(4, 0);
+  for (size_t t = 0; t < wrong.size(); ++t) {
+    threads.emplace_back([&wrong, t] {
+      for (int i = 0; i < 200; ++i) {
+        const std::string n = std::to_string(i);
+        if (shown(parse_attributes("@a=\"" + n + "\";b=" + n)) != "a=" + n + "|b=" + n) ++wrong[t];
+        if (shown(parse_attributes_matcher("@a=/" + n + "/")) != "a=/" + n) ++wrong[t];
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
 }
 
 }  // namespace
