@@ -43,11 +43,12 @@ uint64_t StreamAnalysis::run(DocumentSplitter& documents, std::ostream& out,
   std::string text;
   while (documents.next(text)) {
     analyse(text, out);
-    out << separator;
+    // Flushed: whoever reads the output (a pipe, a terminal) has each
+    // document as soon as it is analysed.
+    out << separator << std::flush;
+    if (!out) throw std::runtime_error("cannot write standard output");
     ++count;
   }
-  out.flush();
-  if (!out) throw std::runtime_error("cannot write standard output");
   return count;
 }
 

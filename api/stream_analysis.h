@@ -8,7 +8,8 @@
 //   analysis.run(documents, std::cout);
 //
 // A document's print is made in memory and written to the output in one
-// piece, so the printer's flushes after every line cost no system call.
+// piece, flushed once, so the printer's flushes after every line cost no
+// system call.
 
 #ifndef KAVERO_API_STREAM_ANALYSIS_H_
 #define KAVERO_API_STREAM_ANALYSIS_H_
@@ -49,8 +50,8 @@ class StreamAnalysis {
   void analyse(const std::string& text, std::ostream& out);
 
   // Analyses every document of `documents` in turn, writing each print to
-  // `out` followed by `separator`, and flushes `out` at the end. Answers the
-  // number of documents. The first error ends the run.
+  // `out` followed by `separator` and flushing `out`. Answers the number of
+  // documents. The first error ends the run.
   uint64_t run(DocumentSplitter& documents, std::ostream& out, const std::string& separator);
 
  private:
