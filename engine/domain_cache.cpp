@@ -165,6 +165,9 @@ void Engine::load_domain_dependencies(const std::shared_ptr<DomainFacade>& domai
       if (entry.second->get_sqlite_filename() == dependency->get_sqlite_filename()) present = true;
     }
     if (present) continue;
+    // In use from now on, as the requested domain is: a purge by count or
+    // age must not take a dependency just loaded for one never used.
+    touch(*dependency);
     store->domains[key] = dependency;
     std::set<std::string> files;
     collect_dependencies(dependency, files, store);
