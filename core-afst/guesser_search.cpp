@@ -151,11 +151,35 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
   // position, so what it does depends on nothing below it but the
   // situation; a walk that collects nothing does the same from the same
   // situation: it leaves the same tried marks and clears the match counts
-  // below it or not.
+  // below it or not. A walk above items at its position that matched
+  // nothing, of which the lowest already keeps the repair flag and has
+  // cleared the match counts below it (a repair's walk and the walks it
+  // makes at its position), likewise: its items never make repairs at that
+  // position, and what they do to the items below is done already.
   StackItem* const below = stack_.top;
-  const bool memo = walk == Walk::kLookup && below != nullptr && below->position != position;
+  bool memo = below != nullptr;
+  const bool alone = memo && below->position != position;
+  if (memo && !alone) {
+    StackItem* lowest = below;
+    for (StackItem* p = below; p != nullptr && p->position == position; p = p->below) {
+      if (p->match_count != 0) memo = false;
+      lowest = p;
+    }
+    for (StackItem* p = below; memo && p != lowest; p = p->below) {
+      if (p->repair) memo = false;
+    }
+    if (!lowest->repair) memo = false;
+    if (lowest->below != nullptr) {
+      for (StackItem* p = lowest->below; memo && p != nullptr && p->position == lowest->below->position;
+           p = p->below) {
+        if (p->match_count != 0) memo = false;
+      }
+    }
+  }
   std::string key;
   if (memo) {
+    key.push_back(static_cast<char>(walk));
+    key.push_back(alone ? 1 : 0);
     situation(state, position, &key);
     const auto known = failed_.find(key);
     if (known != failed_.end()) {
@@ -164,7 +188,7 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
       for (std::size_t i = p; i < tried_.size(); ++i) {
         tried_[i] = static_cast<unsigned char>(known->second.tried[i - p]);
       }
-      if (known->second.cleared) {
+      if (alone && known->second.cleared) {
         ++below->clearings;
         for (StackItem* p = below; p != nullptr && p->position == below->position; p = p->below) {
           p->match_count = 0;
@@ -196,7 +220,7 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
     FailedWalk& failed = failed_[std::move(key)];
     failed.tried.assign(tried_.begin() + static_cast<std::ptrdiff_t>(text_->offset(position)),
                         tried_.end());
-    failed.cleared = below->clearings != clearings;
+    failed.cleared = alone && below->clearings != clearings;
   }
 }
 
