@@ -156,8 +156,10 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
   // cleared the match counts below it (a repair's walk and the walks it
   // makes at its position), likewise: its items never make repairs at that
   // position, and what they do to the items below is done already.
+  // Outside every repair's walk the same situation does not come back
+  // (the walk reads the word once), so nothing is remembered there.
   StackItem* const below = stack_.top;
-  bool memo = below != nullptr;
+  bool memo = below != nullptr && repairs_walked_ > 0;
   const bool alone = memo && below->position != position;
   if (memo && !alone) {
     StackItem* lowest = below;
@@ -178,10 +180,11 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
   }
   std::string key;
   if (memo) {
-    key.push_back(static_cast<char>(walk));
-    key.push_back(alone ? 1 : 0);
-    situation(state, position, &key);
-    const auto known = failed_.find(key);
+    key_.clear();
+    key_.push_back(static_cast<char>(walk));
+    key_.push_back(alone ? 1 : 0);
+    situation(state, position, &key_);
+    const auto known = failed_.find(key_);
     if (known != failed_.end()) {
       tick();
       const std::size_t p = text_->offset(position);
@@ -196,6 +199,7 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
       }
       return;
     }
+    key = key_;
   }
   const uint64_t collects = collects_;
   const uint32_t clearings = below != nullptr ? below->clearings : 0;
@@ -235,7 +239,6 @@ void GuesserLookupSession::situation(int state, const char* position, std::strin
   // before P give as their number and the sum of their parts (whole
   // numbers, so their order does not matter).
   const std::size_t p = text_->offset(position);
-  key->reserve(32 + 2 * (tried_.size() - p) + static_cast<std::size_t>(text_->end() - position));
   key->append(reinterpret_cast<const char*>(&state), sizeof state);
   key->push_back(static_cast<char>(p));
   key->push_back(results_.empty() ? 1 : 0);
@@ -455,6 +458,13 @@ void GuesserLookupSession::clear_after(std::vector<int32_t>& marks, std::size_t 
   for (std::size_t i = position + 1; i <= last && i < marks.size(); ++i) marks[i] = 0;
 }
 
+void GuesserLookupSession::repair_walk(const StackItem& item, const std::string& output,
+                                       Walk walk) {
+  ++repairs_walked_;
+  descend(item.state, item.arcs, item.position, item.depth, output, walk);
+  --repairs_walked_;
+}
+
 void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
   if (!item.repair || stopped()) return;
   // The repairs' items carry the output instead.
@@ -474,7 +484,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
     // The word may lack its last character.
     if (results_.empty()) {
       in_force_[n] = kRepairMissingLast;
-      descend(item.state, item.arcs, position, item.depth, kept, Walk::kOneMoreArc);
+      repair_walk(item, kept, Walk::kOneMoreArc);
       if (found()) clear_after(in_force_, n, all);
       in_force_[n] = 0;
     }
@@ -498,7 +508,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
       const bool walk = !outranked(n, kRepairExtra, text_->size()) ||
                         !outranked(n, kRepairSwap, length);
       in_force_[n] = kRepairExtra;
-      if (walk) descend(item.state, item.arcs, position, item.depth, kept, Walk::kLookup);
+      if (walk) repair_walk(item, kept, Walk::kLookup);
       clear_after(tried_, n, last_tried);
       if (found()) clear_after(in_force_, n, all);
       in_force_[n] = 0;
@@ -523,7 +533,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
         clear_after(in_force_, n, all);
         in_force_[n] = kRepairSwap;
         if (!outranked(n, kRepairSwap, text_->size())) {
-          descend(item.state, item.arcs, position, item.depth, kept, Walk::kLookup);
+          repair_walk(item, kept, Walk::kLookup);
         }
         clear_after(tried_, n, last_tried);
         if (found()) clear_after(in_force_, n, all);
@@ -540,7 +550,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
   clear_after(in_force_, n, all);
   in_force_[n] = kRepairMissing;
   if (!outranked(n, kRepairMissing, text_->size())) {
-    descend(item.state, item.arcs, position, item.depth, kept, Walk::kIgnore);
+    repair_walk(item, kept, Walk::kIgnore);
   }
   clear_after(tried_, n, last_tried);
   if (found()) clear_after(in_force_, n, all);

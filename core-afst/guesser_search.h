@@ -203,6 +203,9 @@ class GuesserLookupSession {
   // Pushes an item, walks it the given way and removes it.
   void descend(int state, ArcSpan arcs, const char* position, int depth, const std::string& output,
                Walk walk);
+  // Walks a repair of `item`: an item of its state at its position,
+  // carrying `output`.
+  void repair_walk(const StackItem& item, const std::string& output, Walk walk);
   // Counts one arc tried; false once the budget is spent.
   bool tick();
   bool allowed(std::size_t position, int32_t kind) const;
@@ -235,6 +238,10 @@ class GuesserLookupSession {
   // nothing, so only its marks are set.
   std::unordered_map<std::string, FailedWalk> failed_;
   uint64_t collects_ = 0;
+  // Repair walks under way.
+  int repairs_walked_ = 0;
+  // The situation being looked up, kept to save allocations.
+  std::string key_;
   std::shared_ptr<AFst> guesser_;
   std::shared_ptr<nlohmann::json> config_;
   std::shared_ptr<GuesserFactory> text_;
