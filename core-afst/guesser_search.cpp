@@ -156,10 +156,11 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
   // cleared the match counts below it (a repair's walk and the walks it
   // makes at its position), likewise: its items never make repairs at that
   // position, and what they do to the items below is done already.
-  // Outside every repair's walk the same situation does not come back
+  // Only a search told how its results are ranked takes this shortcut;
+  // outside every repair's walk the same situation does not come back
   // (the walk reads the word once), so nothing is remembered there.
   StackItem* const below = stack_.top;
-  bool memo = below != nullptr && repairs_walked_ > 0;
+  bool memo = answers_ && below != nullptr && repairs_walked_ > 0;
   const bool alone = memo && below->position != position;
   if (memo && !alone) {
     StackItem* lowest = below;

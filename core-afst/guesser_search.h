@@ -189,7 +189,10 @@ class GuesserLookupSession {
   // whose results would all rank after it is not walked: its walk could
   // only add results with at least as many repairs and, at that count, the
   // score the repair itself fixes. The repair's tried marks are still set
-  // and cleared as if it had been walked. Call before lookup(word).
+  // and cleared as if it had been walked. Such a search also remembers
+  // walks inside repairs that collected nothing, by the situation that
+  // decides what they do, and does not walk the same situation again (it
+  // sets the marks that walk left). Call before lookup(word).
   void rank_with(std::function<bool(const ResultEntry&)> answers);
   // The most arcs the search tries (kGuesserSearchBudget unless set).
   void set_budget(uint64_t arcs) { budget_ = arcs; }
