@@ -71,7 +71,23 @@ void TokenEncoder::encode(Token& token, Sentence& sentence) {
   EncoderInput input = input_over(begin, end, end);
   stack().clear();
   stack().push(start, input, nullptr);
-  sub_matcher(input);
+  // The ids are ascending: each distinct one enters the sentence once, also
+  // those emitted before a faulty label stopped the search.
+  const auto add_ids = [&] {
+    auto hint = sentence.ids.begin();
+    for (size_t i = 0; i < token.encodings.size(); ++i) {
+      if (i > 0 && token.encodings[i] == token.encodings[i - 1]) continue;
+      hint = sentence.ids.insert(hint, token.encodings[i] | Sentence::kTokenIdBit);
+      sentence.changed = true;
+    }
+  };
+  try {
+    sub_matcher(input);
+  } catch (...) {
+    add_ids();
+    throw;
+  }
+  add_ids();
 }
 
 void TokenEncoder::continue_over(const fst::StdArc& arc, const std::string& text,
@@ -182,10 +198,8 @@ void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderIn
       return;
     }
     case EncoderSymbolKind::kEmit:
-      if (at_end || rest_begins_with_hyphen(input)) {
-        current_token->push(symbol.value);
-        current_sentence->add_id(symbol.value | Sentence::kTokenIdBit);
-      }
+      // The sentence gets the token's ids once its search is done.
+      if (at_end || rest_begins_with_hyphen(input)) current_token->push(symbol.value);
       return;
     case EncoderSymbolKind::kLiteral: {
       if (!at_end) return;
