@@ -140,6 +140,9 @@ function(kavero_link_cycle)
     endif()
   endforeach()
   foreach(a ${real})
+    # Objects pulled in late can need earlier members again; two passes
+    # over the cycle are not always enough.
+    set_property(TARGET ${a} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
     foreach(b ${real})
       if(NOT a STREQUAL b)
         target_link_libraries(${a} PUBLIC ${b})
