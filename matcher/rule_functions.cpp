@@ -1,6 +1,8 @@
 #include "matcher/rule_functions.h"
 
 #include <algorithm>
+#include <exception>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "analysis/annotation.h"
 #include "analysis/blackboard.h"
 #include "base/exception.h"
+#include "matcher/attribute_functions.h"
 #include "matcher/memento_store.h"
 #include "matcher/plugin_calls.h"
 #include "matcher/runtime_context.h"
@@ -40,14 +43,15 @@ function_table() {
     missing("kav::anaphora", delayed);
     missing("kav::filter", immediate);
     missing("kav::delete", immediate);
-    missing("kav::rewrite", immediate);
-    missing("kav::push_att", delayed);
-    missing("kav::inherit", delayed);
-    missing("kav::set_document_date", immediate);
-    missing("kav::resolve_date", delayed);
+    (*rows)["kav::rewrite"] = {immediate, RewriteHandler()};
+    (*rows)["kav::push_att"] = {delayed, PushAttHandler()};
+    (*rows)["kav::inherit"] = {delayed, InheritAttHandler()};
+    (*rows)["kav::set_document_date"] = {immediate,
+                                         SetDocumentDateAttHandler()};
+    (*rows)["kav::resolve_date"] = {delayed, ResolveDateAttHandler()};
     (*rows)["kav::set_memento"] = {immediate, SetMementoHandler()};
     (*rows)["kav::has_memento"] = {immediate, HasMementoHandler()};
-    missing("kav::set_metadata", delayed);
+    (*rows)["kav::set_metadata"] = {delayed, SetMetaDataHandler()};
     return rows;
   }();
   return *table;
@@ -100,6 +104,49 @@ void apply_delayed_functions(Blackboard& blackboard) {
 
 bool operator<(const Concept& a, const Concept& b) {
   return a.begin < b.begin || (a.begin == b.begin && a.end < b.end);
+}
+
+bool EqualFilter::check(const Annotation* annotation) const {
+  const Concept* c = annotation_cast<Concept>(annotation);
+  return c != nullptr && c->uri == text_;
+}
+
+bool EqualFilter::operator()(const Annotation* annotation) const {
+  const Concept* c = annotation_cast<Concept>(annotation);
+  return c != nullptr && !c->deleted() && c->uri == text_;
+}
+
+bool EqualFilter::operator()(const std::string& text) const {
+  return text == text_;
+}
+
+std::shared_ptr<BaseFilter> get_filter(const std::string& text) {
+  if (text.size() >= 2 && text.front() == '/' && text.back() == '/') {
+    try {
+      return std::make_shared<RegexFilter>(text.substr(1, text.size() - 2));
+    } catch (const std::exception& e) {
+      std::cerr << "Could not parse regular expression. " << e.what() << ":"
+                << text << std::endl;
+      return nullptr;
+    }
+  }
+  return std::make_shared<EqualFilter>(text);
+}
+
+Concept* algin_to_top_sibling(const std::shared_ptr<BaseFilter>& filter,
+                              Concept* c) {
+  if (c == nullptr) return c;
+  const auto same_span = [c](Annotation* a) {
+    return a != nullptr && a->kind == kConceptKind && a->begin == c->begin &&
+           a->end == c->end;
+  };
+  for (Annotation* a = c; same_span(a); a = a->next) {
+    if ((*filter)(a)) return static_cast<Concept*>(a);
+  }
+  for (Annotation* a = c; same_span(a); a = a->prev) {
+    if ((*filter)(a)) return static_cast<Concept*>(a);
+  }
+  return c;
 }
 
 }  // namespace kavero

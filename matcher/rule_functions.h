@@ -20,20 +20,25 @@
 //   "kav::has_memento"       at once
 //   "kav::set_metadata"      queued
 //
-// The handlers of "kav::set_memento", "kav::has_memento" and of plugin calls
-// are here (memento_store.h, plugin_calls.h). The others are not available
-// yet: their rows are in the table, so a name is queued or run at the time
-// the table says, and running one raises zel::Exception
-// "The rule function '<name>' is not available yet.".
+// The handlers of the attribute, token, metadata and date functions
+// (attribute_functions.h), of "kav::set_memento", "kav::has_memento"
+// (memento_store.h) and of plugin calls (plugin_calls.h) are bound. The
+// others are not available yet: their rows are in the table, so a name is
+// queued or run at the time the table says, and running one raises
+// zel::Exception "The rule function '<name>' is not available yet.".
 
 #ifndef KAVERO_MATCHER_RULE_FUNCTIONS_H_
 #define KAVERO_MATCHER_RULE_FUNCTIONS_H_
 
+#include <memory>
 #include <string>
+
+#include "analysis/filter.h"
 
 namespace zel {
 namespace kavero {
 
+class Annotation;
 class Blackboard;
 class Concept;
 
@@ -64,6 +69,31 @@ void apply_delayed_functions(Blackboard& blackboard);
 
 // By begin offset, then end offset.
 bool operator<(const Concept& a, const Concept& b);
+
+// Passes concepts whose URI, and texts that, equal its text byte for byte.
+class EqualFilter : public BaseFilter {
+ public:
+  explicit EqualFilter(std::string text) : text_(std::move(text)) {}
+  bool check(const Annotation* annotation) const override;
+  bool operator()(const Annotation* annotation) const override;
+  bool operator()(const std::string& text) const override;
+
+ private:
+  std::string text_;
+};
+
+// The filter a rule function's argument names: a pattern between slashes
+// ("/City|Town/", at least the two slashes) gives a RegexFilter over what
+// lies between them, anything else an EqualFilter. A pattern that does not
+// compile gives null, after "Could not parse regular expression. " + the
+// error + ":" + the text and a line end on standard error.
+std::shared_ptr<BaseFilter> get_filter(const std::string& text);
+
+// Concepts of one span lie next to each other in their list: the first of
+// them after `c` (from `c` itself, forward) that passes the filter, else the
+// first before it (backward); `c` when none passes or `c` is null.
+Concept* algin_to_top_sibling(const std::shared_ptr<BaseFilter>& filter,
+                              Concept* c);
 
 }  // namespace kavero
 }  // namespace zel
