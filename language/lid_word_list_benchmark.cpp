@@ -32,6 +32,7 @@
 #include "core-afst/lexicon_text.h"
 #include "engine/engine.h"
 #include "language/language_identifier.h"
+#include "language/lid_testutil.h"
 
 namespace zel {
 namespace lid {
@@ -99,37 +100,6 @@ const WordList& word_list() {
   return list;
 }
 
-std::string made_up_word(std::mt19937& random) {
-  static const char* const kSyllables[] = {"ka", "mo", "ri", "len", "tus", "ver", "and",
-                                           "pel", "dra", "si", "gon", "ut", "ber", "no"};
-  std::uniform_int_distribution<int> count(1, 4);
-  std::uniform_int_distribution<int> pick(0, sizeof kSyllables / sizeof *kSyllables - 1);
-  std::string word;
-  for (int n = count(random); n > 0; --n) word += kSyllables[pick(random)];
-  return word;
-}
-
-// Text of at most `bytes` bytes in one language, cut after the last whole
-// word that fits.
-std::string document(const std::vector<std::string>& known, std::size_t bytes,
-                     std::mt19937& random) {
-  std::uniform_int_distribution<int> sentence_length(6, 20);
-  std::uniform_int_distribution<std::size_t> pick(0, known.size() - 1);
-  std::bernoulli_distribution is_known(0.5);
-  std::bernoulli_distribution comma(0.1);
-  std::string text;
-  while (text.size() < bytes) {
-    const int length = sentence_length(random);
-    for (int i = 0; i < length; ++i) {
-      std::string word = is_known(random) ? known[pick(random)] : made_up_word(random);
-      if (i == 0 && word[0] >= 'a' && word[0] <= 'z') word[0] = static_cast<char>(word[0] - 32);
-      if (text.size() + word.size() + 2 > bytes) return text;
-      text += word;
-      text += i + 1 == length ? ". " : comma(random) ? ", " : " ";
-    }
-  }
-  return text;
-}
 
 void BM_IdentifyWithLargeList(benchmark::State& state) {
   const WordList& list = word_list();
@@ -144,7 +114,9 @@ void BM_IdentifyWithLargeList(benchmark::State& state) {
   std::vector<std::string> documents;
   std::mt19937 random(20240611);
   while (documents.size() < 256) {
-    for (const auto& entry : list.words) documents.push_back(document(entry.second, 400, random));
+    for (const auto& entry : list.words) {
+      documents.push_back(testing::identification_document(entry.second, 400, random));
+    }
   }
 
   auto engine = std::make_shared<kavero::Engine>(convert_string_to_api_options(
