@@ -3,13 +3,14 @@
 #   make run    set up, build the release library, run the main job
 BUILD_DEBUG ?= build/debug
 BUILD_RELEASE ?= build/release
+BUILD_TSAN ?= build/tsan
 JOBS ?= $(shell nproc)
 
 # Lets ccache share results between clones and build folders.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all setup test run clean
+.PHONY: all setup test test-threads run clean
 
 all: test
 
@@ -20,6 +21,14 @@ test: setup
 	cmake -S . -B $(BUILD_DEBUG) -G Ninja -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(BUILD_DEBUG) -j $(JOBS)
 	ctest --test-dir $(BUILD_DEBUG) -j $(JOBS) --output-on-failure
+
+# The tests of one engine shared by many threads, in a ThreadSanitizer build
+# of only what they link (and the test language they read).
+test-threads: setup
+	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAVERO_SANITIZE=OFF \
+	  -DKAVERO_TSAN=ON -DKAVERO_BUILD_BENCHMARKS=OFF
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target engine_tests kavero_testdata
+	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1 ./engine_tests --gtest_filter='EngineThreads.*'
 
 # The main job needs the library, its analysis tool and the test language,
 # which is compiled from text by the project's own tools (so the release

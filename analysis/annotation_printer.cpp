@@ -10,8 +10,9 @@ namespace kavero {
 
 namespace {
 
-// Offsets are written as signed 32-bit numbers.
-int32_t offset(uint32_t value) { return static_cast<int32_t>(value); }
+// Offsets are unsigned 32-bit byte offsets and are written as such, also
+// past 2^31.
+uint32_t offset(uint32_t value) { return value; }
 
 }  // namespace
 

@@ -68,6 +68,27 @@ TEST(RawAnnotationPrinter, DocumentDump) {
   EXPECT_EQ(print(*doc.sentences), expected);
 }
 
+TEST(RawAnnotationPrinter, OffsetsPast2GiBPrintAsTheyAre) {
+  TestDocument doc = build_document("w/Nn");
+  const uint32_t shift = 0xFFFFFFF0u;
+  for (Annotation* a = doc.sentences->head; a != nullptr; a = a->next) {
+    a->begin += shift;
+    a->end += shift;
+    for (Annotation* b : annotation_cast<Sentence>(a)->annotations) {
+      b->begin += shift;
+      b->end += shift;
+    }
+  }
+  const std::string expected =
+      "Sentence:(4294967280,4294967281)\n"
+      " c(4294967280,4294967281):Sentence { \n"
+      "  t(4294967280,4294967281) w\n"
+      "\tw:Nn(" + id("Nn") + "),r=1\n"
+      " e(4294967281,4294967281): }:Sentence\n"
+      " eos(4294967281,4294967281):\n";
+  EXPECT_EQ(print(*doc.sentences), expected);
+}
+
 TEST(RawAnnotationPrinter, DocumentWithoutSentencesWritesNothing) {
   AnnotationCollection empty;
   EXPECT_EQ(print(empty), "");

@@ -73,6 +73,9 @@ Blackboard::Blackboard(api::Analyzer* analyzer_handle,
 }
 
 Blackboard::~Blackboard() {
+  // No plugin may be handed pointers into this document any more.
+  lifetime_.reset();
+  plugins::forget_match_context(*this);
   // Plugins drop their state while every member is still alive. A failure
   // cannot leave a destructor; it is logged.
   try {

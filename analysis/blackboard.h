@@ -116,7 +116,8 @@ class Blackboard : public api::BlackboardInterface {
   // instance store and asking the engine for its plugins raise.
   Blackboard(api::Analyzer* analyzer_handle, std::shared_ptr<IOptions> options,
              const char* text, uint64_t length);
-  // Tells the loaded plugins to drop what they keep for the document first
+  // Ends every plugin match context that names the document, then tells the
+  // loaded plugins to drop what they keep for the document first
   // (plugins::release_document); a failure they report is logged, never
   // raised.
   ~Blackboard() override;
@@ -275,6 +276,14 @@ class Blackboard : public api::BlackboardInterface {
   NamedLookupChains named_lookups;
   // Named per-document objects of any type.
   std::map<std::string, std::shared_ptr<void>> named_objects;
+
+  // Expires when the blackboard's destruction begins: whatever keeps plain
+  // pointers into the document beyond a call (the plugins' per-thread match
+  // context) watches it.
+  std::weak_ptr<const void> lifetime() const { return lifetime_; }
+
+ private:
+  std::shared_ptr<const void> lifetime_ = std::make_shared<char>();
 };
 
 // A shared pointer to the runtime analyzer of a C-interface analyzer

@@ -7,6 +7,7 @@
 #include "analysis/blackboard.h"
 #include "base/logging.h"
 #include "matcher/plugin_calls.h"
+#include "matcher/runtime_context.h"
 
 namespace zel {
 namespace kavero {
@@ -32,6 +33,9 @@ bool open_document(Blackboard& blackboard) {
   // The text must outlive the call: the argument only points at it.
   const std::string id = hook_document_id(blackboard);
   const std::vector<plugins::DataObject> arguments{{1, id.c_str()}};
+  // The plugin learns of this document, not of the last match on the
+  // thread, which may belong to a document that is gone.
+  plugins::set_match_context(runtime::Context(&blackboard));
   const std::string answer = plugins::open_document(
       blackboard.engine(), blackboard.options->get(kOpenDocument), arguments);
   return answer != "false";
@@ -43,6 +47,7 @@ void close_document(Blackboard& blackboard) {
   }
   const std::string id = hook_document_id(blackboard);
   const std::vector<plugins::DataObject> arguments{{1, id.c_str()}};
+  plugins::set_match_context(runtime::Context(&blackboard));
   plugins::close_document(blackboard.engine(),
                           blackboard.options->get(kCloseDocument), arguments);
 }

@@ -17,8 +17,9 @@
 // courtesy to the plugin, so a plugin that is missing or fails to load or
 // answer is logged and does not stop the engine.
 //
-// Errors of the plugin call layer (matcher/plugin_calls.h) in the document
-// hooks propagate.
+// Before it calls, a hook makes the document itself (no sentence, no
+// concepts) the thread's plugin match context. Errors of the plugin call
+// layer (matcher/plugin_calls.h) in the document hooks propagate.
 
 #ifndef KAVERO_ANALYSIS_DOCUMENT_HOOKS_H_
 #define KAVERO_ANALYSIS_DOCUMENT_HOOKS_H_

@@ -13,7 +13,9 @@
 #include "analysis/plugin_engine_testutil.h"
 #include "engine/engine.h"
 #include "language/runtime_log_testutil.h"
+#include "matcher/plugin_calls.h"
 #include "matcher/plugin_collection.h"
+#include "matcher/runtime_context.h"
 
 namespace zel {
 namespace kavero {
@@ -96,6 +98,32 @@ TEST(DocumentHooks, FailuresOfThePluginCallPropagate) {
   blackboard->set_analyzer(blackboard->analyzer);
   EXPECT_THROW(open_document(*blackboard), std::runtime_error);
   EXPECT_THROW(close_document(*blackboard), std::runtime_error);
+}
+
+TEST(DocumentHooks, ThePluginLearnsOfTheDocumentNotOfTheLastMatchOnTheThread) {
+  testing::PluginEngine engine;
+  std::unique_ptr<Blackboard> earlier = testing::make_blackboard("{}", "{}", engine.engine);
+  Concept city(0, 1, "City");
+  plugins::set_match_context(
+      runtime::Context(earlier.get(), "::test::m::f", nullptr, &city, &city));
+  std::unique_ptr<Blackboard> blackboard = testing::make_blackboard(
+      R"({"open_document": "::test::doc::open", "close_document": "::test::doc::close"})",
+      "{}", engine.engine);
+  blackboard->set_analyzer(blackboard->analyzer);
+  open_document(*blackboard);
+  // The earlier document ends in between.
+  earlier.reset();
+  close_document(*blackboard);
+  ASSERT_EQ(engine.plugin->calls.size(), 2u);
+  for (const ScriptedPlugin::Call& call : engine.plugin->calls) {
+    SCOPED_TRACE(call.operation);
+    EXPECT_EQ(call.context.blackboard, blackboard.get());
+    EXPECT_EQ(call.context.sentence, nullptr);
+    EXPECT_EQ(call.context.scope, nullptr);
+    EXPECT_EQ(call.context.concept_annotation, nullptr);
+  }
+  blackboard.reset();
+  EXPECT_EQ(plugins::get_match_context().blackboard, nullptr);
 }
 
 TEST(WarmUpPlugin, CallsThePythonPluginsWarmUpFunction) {

@@ -25,19 +25,5 @@ bool RegexFilter::operator()(const std::string& text) const {
   return regex_.regex_match(text);
 }
 
-bool EqualFilter::check(const Annotation* annotation) const {
-  const Concept* c = annotation_cast<Concept>(annotation);
-  return c != nullptr && c->uri == text_;
-}
-
-bool EqualFilter::operator()(const Annotation* annotation) const {
-  const Concept* c = annotation_cast<Concept>(annotation);
-  return c != nullptr && !c->deleted() && c->uri == text_;
-}
-
-bool EqualFilter::operator()(const std::string& text) const {
-  return text == text_;
-}
-
 }  // namespace kavero
 }  // namespace zel

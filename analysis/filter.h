@@ -8,7 +8,6 @@
 #define KAVERO_ANALYSIS_FILTER_H_
 
 #include <string>
-#include <utility>
 
 #include "base/regex.h"
 
@@ -47,21 +46,6 @@ class RegexFilter : public BaseFilter {
  private:
   std::string pattern_;
   zel::Regex regex_;
-};
-
-// Passes concepts whose URI, and texts that, equal its text byte for byte.
-class EqualFilter : public BaseFilter {
- public:
-  explicit EqualFilter(std::string text) : text_(std::move(text)) {}
-
-  bool check(const Annotation* annotation) const override;
-  bool operator()(const Annotation* annotation) const override;
-  bool operator()(const std::string& text) const override;
-
-  const std::string& text() const { return text_; }
-
- private:
-  std::string text_;
 };
 
 // Passes a text equal to its own, byte for byte.

@@ -41,6 +41,16 @@ char* ScriptedPlugin::trigger(
   return record("trigger", module, function, arguments, error);
 }
 
+void ScriptedPlugin::set_document_property(const char* key, const char* value,
+                                           zel_exception* error) {
+  calls.push_back(Call{"set_document_property", "", "", {key, value}, context_});
+  if (error_code != 0) {
+    error->code = error_code;
+    std::snprintf(error->message, sizeof(error->message), "%s",
+                  error_message.c_str());
+  }
+}
+
 void ScriptedPlugin::free_result(char* text) {
   freed.emplace_back(text);
   delete[] text;

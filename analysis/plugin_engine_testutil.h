@@ -29,7 +29,8 @@ class ScriptedPlugin : public kavero::plugins::API {
     std::string operation;  // "open_document", "trigger", ...
     std::string module;
     std::string function;
-    // The texts of the kind-1 arguments.
+    // The texts of the kind-1 arguments (of a document property: the key and
+    // the value).
     std::vector<std::string> arguments;
     // The match context the plugin was handed before the call.
     kavero::plugins::MatchContextRecord context;
@@ -62,8 +63,10 @@ class ScriptedPlugin : public kavero::plugins::API {
   void unload(zel_exception*) override {}
   void set_plugin_context(
       const kavero::plugins::MatchContextRecord* context) override;
-  void set_document_property(const char*, const char*,
-                             zel_exception*) override {}
+  // Recorded as a call "set_document_property" with the key and the value
+  // as its arguments (no module, no function); reports error_code too.
+  void set_document_property(const char* key, const char* value,
+                             zel_exception* error) override;
 
  private:
   char* record(const char* operation, const char* module, const char* function,

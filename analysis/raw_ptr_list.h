@@ -153,6 +153,27 @@ class RawPtrList {
     return item;
   }
 
+  // Moves `first`, an element of `from`, and every element after it to the
+  // end of this list, in order, without walking them.
+  void splice_back(RawPtrList& from, T* first) {
+    assert(first != nullptr && &from != this);
+    T* last = from.tail;
+    if (first->prev != nullptr) {
+      first->prev->next = nullptr;
+      from.tail = first->prev;
+    } else {
+      from.head = nullptr;
+      from.tail = nullptr;
+    }
+    first->prev = tail;
+    if (tail != nullptr) {
+      tail->next = first;
+    } else {
+      head = first;
+    }
+    tail = last;
+  }
+
   // Unlinks an element of this list and deletes it; returns its successor.
   T* erase(T* item) {
     T* following = item->next;

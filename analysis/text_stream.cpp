@@ -66,7 +66,7 @@ class StreamWriter {
   // A start entry: a piece of the annotation beginning at `begin` starts at
   // the current end of the text.
   void add_begin(uint32_t begin) {
-    stream.begin_map.emplace(static_cast<int32_t>(begin), stream.text.size());
+    stream.begin_map.emplace(begin, stream.text.size());
   }
   // An end entry: the current end of the text maps to `end`.
   void add_end(uint32_t end) { stream.end_map.emplace(stream.text.size(), end); }

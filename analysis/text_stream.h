@@ -57,8 +57,10 @@ struct annotation_stream_info {
   // 0 when built; a caller that caches streams stores the kind here.
   uint32_t stream_type = 0;
   // From the begin offset of an annotation to the position in `text` where
-  // a piece of it starts; one annotation may start several pieces.
-  std::multimap<int32_t, uint64_t> begin_map;
+  // a piece of it starts; one annotation may start several pieces. Keyed by
+  // the offset as it is, unsigned, so that offsets past 2^31 sort after the
+  // others.
+  std::multimap<uint32_t, uint64_t> begin_map;
   // From the position in `text` just after a piece to the end offset of its
   // annotation. A position keeps the first entry made for it.
   std::map<uint64_t, uint64_t> end_map;

@@ -110,6 +110,26 @@ TEST(TextStream, ASentenceListGivesTheStreamOfThatSentence) {
   EXPECT_EQ(ends_of(stream), "3:28 5:30 12:37");
 }
 
+TEST(TextStream, OffsetsPast2GiBSortAfterTheOthers) {
+  // Offsets of a document past 2 GiB: the tables keep document order.
+  TestDocument doc = build_document("a b c");
+  const uint32_t offsets[] = {0x7FFFFFFEu, 0x80000000u, 0xFFFFFFF0u};
+  int i = 0;
+  for (Annotation* a = zel::testing::sentence_at(*doc.sentences, 0)->annotations.head;
+       a != nullptr; a = a->next) {
+    if (a->kind != kTokenKind) continue;
+    a->begin = offsets[i++];
+    a->end = a->begin + 1;
+  }
+  const annotation_stream_info stream = get_annotation_buffer(*doc.sentences, literal_stream);
+  EXPECT_EQ(begins_of(stream), "2147483646:0 2147483648:2 4294967280:4");
+  EXPECT_EQ(ends_of(stream), "1:2147483647 3:2147483649 5:4294967281");
+  // A lookup by document offset finds the piece that starts there.
+  const auto found = stream.begin_map.lower_bound(0x80000000u);
+  ASSERT_NE(found, stream.begin_map.end());
+  EXPECT_EQ(found->second, 2u);
+}
+
 TEST(TextStream, TaggedTokenWithoutPartsHasAStartEntryOnly) {
   TestDocument doc = build_document("USA/Prop next/Adv");
   find_token(*doc.sentences, "USA")->flags |= 0x10;

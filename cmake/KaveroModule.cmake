@@ -140,6 +140,10 @@ function(kavero_link_cycle)
     endif()
   endforeach()
   foreach(a ${real})
+    # The cycle is deep (the engine loads domains, whose rules reach the
+    # matcher, which reaches the engine): the linker needs the group more
+    # than twice.
+    set_property(TARGET ${a} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
     foreach(b ${real})
       if(NOT a STREQUAL b)
         target_link_libraries(${a} PUBLIC ${b})

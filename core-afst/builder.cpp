@@ -40,6 +40,13 @@ void finish(Network& net) {
   if (net.NumStates() > 0) net.SetFinal(net.NumStates() - 1, Weight::One());
 }
 
+// A network into which nothing was built may have no state at all; it is
+// given its start state, so that it stands, as a network of one state does,
+// for the empty sequence, and a closure has a state to finish.
+void start_empty_network(Network& net) {
+  if (net.NumStates() == 0) net.SetStart(net.AddState());
+}
+
 std::shared_ptr<Network> network_with_start() {
   auto net = std::make_shared<Network>();
   net->SetStart(net->AddState());
@@ -382,13 +389,21 @@ void Builder::closure(unsigned min, unsigned max) {
     throw std::runtime_error("ERROR: AFST Closure repetition count " + std::to_string(max) +
                              " is above the limit of " + std::to_string(kMaxRepetitions));
   }
+  start_empty_network(current_network());
   set_final();
   auto a = newNetwork(current_->network.get());
   auto b = newNetwork(current_->network.get());
+  // The network may end in several final states (a closure inside it leaves
+  // one after each count it allows); every one of them ends an accepted
+  // number of repetitions, not only the end state.
   std::vector<int> finals;
-  if (min == 0) finals.push_back(0);
+  if (min == 0) finals.push_back(a->Start());
   for (unsigned i = 1; i < max; ++i) {
-    if (i >= min) finals.push_back(a->NumStates() - 1);
+    if (i >= min) {
+      for (int s = 0; s < a->NumStates(); ++s) {
+        if (a->Final(s) != Weight::Zero()) finals.push_back(s);
+      }
+    }
     fst::Concat(a.get(), *b);
   }
   finish(*a);
@@ -399,6 +414,7 @@ void Builder::closure(unsigned min, unsigned max) {
 void Builder::closure(unsigned n) { closure(n, n); }
 
 void Builder::closure(group_modifiers_type m) {
+  start_empty_network(current_network());
   set_final();
   switch (m) {
     case closure_star:
@@ -599,6 +615,13 @@ void foreach_group(Builder* builder, std::shared_ptr<fst::StdVectorFst> n, Netwo
   const std::vector<std::shared_ptr<stack_item>> group = parent->children;
   reserve_for_union(*n, group, 0);
   for (const auto& child : group) f(n, child);
+  // Empty members are dropped; when every member was empty the group is
+  // the empty sequence, not a network without states, which accepts
+  // nothing and on which later finishes and closures have no state to mark.
+  if (n->NumStates() == 0) {
+    n->SetStart(n->AddState());
+    n->SetFinal(n->Start(), Weight::One());
+  }
   for (size_t i = 0; i + 1 < group.size(); ++i) builder->pop();
   builder->current_->network = n;
   builder->determinize();

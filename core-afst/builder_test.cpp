@@ -200,6 +200,62 @@ TEST(BuilderTest, ClosureRanges) {
   }
 }
 
+TEST(BuilderTest, ClosureOfAClosureKeepsEveryCountOfTheInnerOne) {
+  // An inner closure ends in one final state per count it allows; an outer
+  // range must go on from each of them, not only from the last state.
+  struct Case {
+    std::string name;
+    std::function<void(Builder&)> apply;
+    Paths expected;
+  };
+  const std::vector<Case> cases = {
+      {"(a{1,2}){0,2}", [](Builder& b) { b.closure(1, 2); b.closure(0, 2); },
+       {" -> ", "a -> a", "a a -> a a", "a a a -> a a a", "a a a a -> a a a a"}},
+      {"(a{1,2}){2}", [](Builder& b) { b.closure(1, 2); b.closure(2u); },
+       {"a a -> a a", "a a a -> a a a", "a a a a -> a a a a"}},
+      {"(a?){2,3}", [](Builder& b) { b.closure(Builder::closure_optional); b.closure(2, 3); },
+       {" -> ", "a -> a", "a a -> a a", "a a a -> a a a"}},
+      {"(a{2,3})?", [](Builder& b) { b.closure(2, 3); b.closure(Builder::closure_optional); },
+       {" -> ", "a a -> a a", "a a a -> a a a"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Builder b;
+    b.open_rule();
+    b.pushArc("a");
+    c.apply(b);
+    EXPECT_EQ(accepted_relations(*b.build(true), 4), c.expected);
+  }
+}
+
+TEST(BuilderTest, GroupOfOnlyEmptyAlternativesIsTheEmptySequence) {
+  // x (|)<modifier> y: the group adds nothing whatever its modifier.
+  for (const std::string modifier : {"", "?", "*", "+", "1,3", "0", "2"}) {
+    SCOPED_TRACE(modifier);
+    Builder b;
+    b.open_rule();
+    b.pushArc("x");
+    b.open_group();
+    b.separator("union");
+    b.close_group(modifier);
+    b.pushArc("y");
+    b.close_rule();
+    EXPECT_EQ(accepted_relations(*b.build(true)), (Paths{"x y -> x y"}));
+  }
+  // A network without any state is taken as the empty sequence by the
+  // closures too.
+  for (const auto& apply : std::vector<std::function<void(Builder&)>>{
+           [](Builder& b) { b.closure(1, 3); }, [](Builder& b) { b.closure(0, 1); },
+           [](Builder& b) { b.closure(Builder::closure_star); },
+           [](Builder& b) { b.closure(Builder::closure_plus); }}) {
+    Builder b;
+    b.open_rule();
+    b.simple_copy()->DeleteStates();
+    apply(b);
+    EXPECT_EQ(accepted_relations(*b.build(true)), (Paths{" -> "}));
+  }
+}
+
 TEST(BuilderTest, ClosureRangeErrors) {
   const std::string invalid = "ERROR: AFST Closure invalid_argument, could not convert value";
   const std::string above_limit_prefix = "ERROR: AFST Closure repetition count ";

@@ -66,6 +66,19 @@ TEST(FormattedStringTest, Syntax) {
       {"(ab){2}", {"a b a b"}},
       {"(a)b", {"a b"}},
       {"(a|b)(c|d)", {"a c", "a d", "b c", "b d"}},
+      // An empty alternative is dropped; a group of nothing but empty
+      // alternatives is the empty sequence, and so is any closure of it.
+      {"(a|)", {"a"}},
+      {"(|)", {""}},
+      {"a(|)b", {"a b"}},
+      {"(|)?", {""}},
+      {"(|)*", {""}},
+      {"(|)+", {""}},
+      {"(|){1,3}", {""}},
+      {"(|){0}", {""}},
+      {"((|)|)*", {""}},
+      {"a(||)?b(|)*", {"a b"}},
+      {"((|)a|b)", {"a", "b"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);

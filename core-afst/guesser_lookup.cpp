@@ -48,12 +48,18 @@ std::vector<std::string> GuesserLookup::up(const std::string& word) {
   // without repairs is found, it is the first that filter() takes, and
   // when filter() answers with it, nothing found later can change the
   // answer: the walk stops there.
-  session.stop_when([&](const ResultEntry& result) {
-    if (result.repairs != 0) return false;
+  // filter() answers with the first result, in its ranking, that begins
+  // with the text or has lexicon readings (any result, without a lexicon).
+  auto answers = [&](const ResultEntry& result) {
     if (!lexicon_) return true;
     if (result.form.compare(0, text.size(), text) == 0) return true;
     return !lexicon_->up(result.form).empty();
-  });
+  };
+  session.stop_when(
+      [&](const ResultEntry& result) { return result.repairs == 0 && answers(result); });
+  // For the same reason, repairs whose results would all rank after the
+  // best such result found so far are not walked.
+  session.rank_with(answers);
   session.lookup(word);
   return filter(this, session.text(), session.results());
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/output_capture_testutil.h"
+#include "core-afst/guesser_testutil.h"
 #include "core-afst/lexicon_text.h"
 #include "core-afst/lookup_interface.h"
 #include "core-afst/lookup_network_testutil.h"
@@ -118,25 +119,35 @@ TEST(GuesserLookupTest, SuffixRulesWrittenAsText) {
   for (const auto& c : cases) EXPECT_EQ(lookup.up(c.word), c.answers) << c.word;
 }
 
-// The answers of a guesser of the test language's kind (any lower-case stem
-// before one of four endings, written back letter by letter) with and
-// without its lexicon, pinned for words that are spelt as the guesser
-// spells them, misspelt, beyond repair, and words whose search runs out of
-// its budget. Changes that make the search faster must not change them.
-TEST(GuesserLookupTest, AnswersOfTheTestLanguagesGuesserStayTheSame) {
+// A guesser of the test language's kind: any lower-case stem before one of
+// four endings, written back letter by letter.
+std::shared_ptr<AFst> test_language_guesser() {
   const std::string letters = "a|b|c|d|e|f|g|h|i|j|k|l|m|n|o|p|q|r|s|t|u|v|w|x|y|z";
   const std::string copy = "abcdefghijklmnopqrstuvwxyz";
   std::string rules;
   for (const std::string ending : {"ing", "ed", "ly", "ness"}) {
     rules += "regex:(" + letters + ")*" + ending + ":" + copy + ending + "\n";
   }
-  const std::shared_ptr<AFst> guesser = from_text(rules);
-  GuesserLookup with_lexicon(guesser,
-                             from_text("regex:(.)*ing:[in][eps][eps][+V-PrPart]\n"
-                                       "regex:(.)*ed:[in][eps][+V-Past]\n"
-                                       "regex:(.)*ly:[in][in][in][+Adv]\n"
-                                       "regex:(.)*ness:[in][in][in][in][in][+Nn-Sg]\n"),
-                             nullptr);
+  return from_text(rules);
+}
+
+// Its lexicon: the readings of the forms it reaches.
+std::shared_ptr<AFst> test_language_guessed() {
+  return from_text(
+      "regex:(.)*ing:[in][eps][eps][+V-PrPart]\n"
+      "regex:(.)*ed:[in][eps][+V-Past]\n"
+      "regex:(.)*ly:[in][in][in][+Adv]\n"
+      "regex:(.)*ness:[in][in][in][in][in][+Nn-Sg]\n");
+}
+
+// The answers of a guesser of the test language's kind (any lower-case stem
+// before one of four endings, written back letter by letter) with and
+// without its lexicon, pinned for words that are spelt as the guesser
+// spells them, misspelt, beyond repair, and words whose search runs out of
+// its budget. Changes that make the search faster must not change them.
+TEST(GuesserLookupTest, AnswersOfTheTestLanguagesGuesserStayTheSame) {
+  const std::shared_ptr<AFst> guesser = test_language_guesser();
+  GuesserLookup with_lexicon(guesser, test_language_guessed(), nullptr);
   GuesserLookup without_lexicon(guesser, nullptr, nullptr);
   struct Case {
     std::string word;
@@ -190,6 +201,27 @@ TEST(GuesserLookupTest, AnswersOfTheTestLanguagesGuesserStayTheSame) {
     EXPECT_EQ(with_lexicon.up(c.word), c.with_lexicon) << c.word;
     EXPECT_EQ(without_lexicon.up(c.word), c.without_lexicon) << c.word;
   }
+}
+
+// The lookup leaves out repairs whose results would all rank after the best
+// answer found so far. Over generated unknown words, with and without the
+// lexicon, its answers are those of the search that walks every repair,
+// for every word whose full search ends within the budget.
+TEST(GuesserLookupTest, LeavingOutOutrankedRepairsKeepsTheAnswers) {
+  const std::shared_ptr<AFst> guesser = test_language_guesser();
+  GuesserLookup with_lexicon(guesser, test_language_guessed(), nullptr);
+  GuesserLookup without_lexicon(guesser, nullptr, nullptr);
+  int compared = 0;
+  for (const std::string& word : testing::unknown_words(400, 2029)) {
+    for (GuesserLookup* lookup : {&with_lexicon, &without_lexicon}) {
+      const auto expected = testing::full_search_answers(*lookup, word);
+      if (!expected) continue;
+      ++compared;
+      EXPECT_EQ(lookup->up(word), *expected) << word;
+    }
+  }
+  // Most words are compared (about half run out of the budget in full).
+  EXPECT_GT(compared, 300);
 }
 
 TEST(GuesserLookupTest, WordLengthLimit) {

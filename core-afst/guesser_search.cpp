@@ -13,6 +13,9 @@ namespace {
 
 bool is_epsilon(const std::string& label) { return label == "eps" || label == "EPS"; }
 
+// No position: score() takes the marks as they are.
+constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -80,6 +83,7 @@ void LevelGuardBase::reset_previous_level_paths(StackItem* item) {
   StackItem* previous = lowest->below;
   if (previous == nullptr) return;
   const char* const position = previous->position;
+  ++previous->clearings;
   for (; previous != nullptr && previous->position == position; previous = previous->below) {
     previous->match_count = 0;
   }
@@ -115,7 +119,7 @@ std::vector<ResultEntry> GuesserLookupSession::lookup(const std::string& word) {
 
 bool GuesserLookupSession::tick() {
   if (stopped()) return false;
-  if (++steps_ > kGuesserSearchBudget) {
+  if (++steps_ > budget_) {
     exhausted_ = true;
     return false;
   }
@@ -143,21 +147,129 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
     exhausted_ = true;
     return;
   }
-  // The output is copied into the item before the nested walk can reuse
-  // the text it refers to.
-  LevelGuardBase guard(this, state, position, depth, output, arcs);
-  switch (walk) {
-    case Walk::kLookup:
-      lookup(guard.top());
-      break;
-    case Walk::kIgnore:
-      ignore_lookup(guard.top());
-      break;
-    case Walk::kOneMoreArc:
-      ignore_lookup_one_more_arc(guard.top());
-      break;
+  // A walk entered by reading a character is the only item at its
+  // position, so what it does depends on nothing below it but the
+  // situation; a walk that collects nothing does the same from the same
+  // situation: it leaves the same tried marks and clears the match counts
+  // below it or not. A walk above items at its position that matched
+  // nothing, of which the lowest already keeps the repair flag and has
+  // cleared the match counts below it (a repair's walk and the walks it
+  // makes at its position), likewise: its items never make repairs at that
+  // position, and what they do to the items below is done already.
+  // Only a search told how its results are ranked takes this shortcut;
+  // outside every repair's walk the same situation does not come back
+  // (the walk reads the word once), so nothing is remembered there.
+  StackItem* const below = stack_.top;
+  bool memo = answers_ && below != nullptr && repairs_walked_ > 0;
+  const bool alone = memo && below->position != position;
+  if (memo && !alone) {
+    StackItem* lowest = below;
+    for (StackItem* p = below; p != nullptr && p->position == position; p = p->below) {
+      if (p->match_count != 0) memo = false;
+      lowest = p;
+    }
+    for (StackItem* p = below; memo && p != lowest; p = p->below) {
+      if (p->repair) memo = false;
+    }
+    if (!lowest->repair) memo = false;
+    if (lowest->below != nullptr) {
+      for (StackItem* p = lowest->below; memo && p != nullptr && p->position == lowest->below->position;
+           p = p->below) {
+        if (p->match_count != 0) memo = false;
+      }
+    }
   }
-  guard.remove();
+  std::string key;
+  if (memo) {
+    key_.clear();
+    key_.push_back(static_cast<char>(walk));
+    key_.push_back(alone ? 1 : 0);
+    situation(state, position, &key_);
+    const auto known = failed_.find(key_);
+    if (known != failed_.end()) {
+      tick();
+      const std::size_t p = text_->offset(position);
+      for (std::size_t i = p; i < tried_.size(); ++i) {
+        tried_[i] = static_cast<unsigned char>(known->second.tried[i - p]);
+      }
+      if (alone && known->second.cleared) {
+        ++below->clearings;
+        for (StackItem* p = below; p != nullptr && p->position == below->position; p = p->below) {
+          p->match_count = 0;
+        }
+      }
+      return;
+    }
+    key = key_;
+  }
+  const uint64_t collects = collects_;
+  const uint32_t clearings = below != nullptr ? below->clearings : 0;
+  {
+    // The output is copied into the item before the nested walk can reuse
+    // the text it refers to.
+    LevelGuardBase guard(this, state, position, depth, output, arcs);
+    switch (walk) {
+      case Walk::kLookup:
+        lookup(guard.top());
+        break;
+      case Walk::kIgnore:
+        ignore_lookup(guard.top());
+        break;
+      case Walk::kOneMoreArc:
+        ignore_lookup_one_more_arc(guard.top());
+        break;
+    }
+    guard.remove();
+  }
+  if (memo && collects_ == collects && !stopped()) {
+    FailedWalk& failed = failed_[std::move(key)];
+    failed.tried.assign(tried_.begin() + static_cast<std::ptrdiff_t>(text_->offset(position)),
+                        tried_.end());
+    failed.cleared = alone && below->clearings != clearings;
+  }
+}
+
+void GuesserLookupSession::situation(int state, const char* position, std::string* key) const {
+  // The walk reads the text from its position P on and makes repairs at P
+  // and after. A repair at N looks at the tried marks at N - 1 and N and
+  // at whether more than 2 positions carry one; so of the marks before
+  // P - 1 only their number counts (up to 3). Whether anything was
+  // collected yet decides on a missing last character. Once a result the
+  // caller answers with is known, which repairs are left out by rank
+  // depends on it and on the score so far, which the repairs in force
+  // before P give as their number and the sum of their parts (whole
+  // numbers, so their order does not matter).
+  const std::size_t p = text_->offset(position);
+  key->append(reinterpret_cast<const char*>(&state), sizeof state);
+  key->push_back(static_cast<char>(p));
+  key->push_back(results_.empty() ? 1 : 0);
+  char marked = 0;
+  for (std::size_t i = 0; i + 1 < p && i < tried_.size(); ++i) {
+    if (tried_[i] != 0 && marked < 3) ++marked;
+  }
+  key->push_back(marked);
+  for (std::size_t i = p == 0 ? 0 : p - 1; i < tried_.size(); ++i) {
+    key->push_back(static_cast<char>(tried_[i]));
+  }
+  if (have_best_) {
+    key->append(reinterpret_cast<const char*>(&best_repairs_), sizeof best_repairs_);
+    key->append(reinterpret_cast<const char*>(&best_score_), sizeof best_score_);
+    int32_t count = 0, sum = 0;
+    for (std::size_t i = 0; i < p && i < in_force_.size(); ++i) {
+      switch (in_force_[i]) {
+        case kRepairMissing: sum += static_cast<int32_t>(i) + 30; ++count; break;
+        case kRepairSwap: sum += static_cast<int32_t>(i) + 80; ++count; break;
+        case kRepairMissingLast: sum += 20; ++count; break;
+        case kRepairExtra: sum += static_cast<int32_t>(i) + 60; ++count; break;
+        default: sum += 100; break;
+      }
+    }
+    key->append(reinterpret_cast<const char*>(&count), sizeof count);
+    key->append(reinterpret_cast<const char*>(&sum), sizeof sum);
+    for (std::size_t i = p; i < in_force_.size(); ++i) key->push_back(static_cast<char>(in_force_[i]));
+  }
+  key->push_back('\0');
+  key->append(position, text_->end());
 }
 
 void GuesserLookupSession::lookup(StackItem& item) {
@@ -253,6 +365,7 @@ void GuesserLookupSession::ignore_lookup_one_more_arc(StackItem& item) {
 }
 
 void GuesserLookupSession::collect(const std::string& output) {
+  ++collects_;
   std::string form;
   for (const StackItem* p = stack_.bottom; p != nullptr; p = p->above) {
     if (p->output != "eps") form += p->output;
@@ -260,35 +373,69 @@ void GuesserLookupSession::collect(const std::string& output) {
   if (output != "eps") form += output;
   if (!forms_.insert(form).second) return;
 
-  const std::size_t n = text_->size();
-  double sum = 0;
+  double score = 1.0;
   int32_t repairs = 0;
-  for (std::size_t i = 0; i <= n && i < in_force_.size(); ++i) {
-    switch (in_force_[i]) {
+  this->score(text_->size(), kNoPosition, 0, &score, &repairs);
+  results_.push_back(ResultEntry{"+guess", std::move(form), score, repairs});
+  const ResultEntry& result = results_.back();
+  if (answers_ &&
+      (!have_best_ || repairs < best_repairs_ ||
+       (repairs == best_repairs_ && score > best_score_)) &&
+      answers_(result)) {
+    have_best_ = true;
+    best_repairs_ = repairs;
+    best_score_ = score;
+  }
+  if (settles_ && settles_(result)) settled_ = true;
+}
+
+void GuesserLookupSession::score(std::size_t length, std::size_t position, int32_t kind,
+                                 double* score, int32_t* repairs) const {
+  double sum = 0;
+  int32_t count = 0;
+  for (std::size_t i = 0; i <= length && i < in_force_.size(); ++i) {
+    switch (i == position ? kind : in_force_[i]) {
       case kRepairMissing:
         sum += static_cast<double>(i) + 30;
-        ++repairs;
+        ++count;
         break;
       case kRepairSwap:
         sum += static_cast<double>(i) + 80;
-        ++repairs;
+        ++count;
         break;
       case kRepairMissingLast:
         sum += 20;
-        ++repairs;
+        ++count;
         break;
       case kRepairExtra:
         sum += static_cast<double>(i) + 60;
-        ++repairs;
+        ++count;
         break;
       default:
         sum += 100;
         break;
     }
   }
-  results_.push_back(
-      ResultEntry{"+guess", std::move(form), sum / static_cast<double>(n + 1) / 100.0, repairs});
-  if (settles_ && settles_(results_.back())) settled_ = true;
+  *score = sum / static_cast<double>(length + 1) / 100.0;
+  *repairs = count;
+}
+
+bool GuesserLookupSession::outranked(std::size_t position, int32_t kind,
+                                     std::size_t length) const {
+  if (!have_best_) return false;
+  // The marks as they stand while the repair's walk runs; nothing after
+  // the position is in force then.
+  double at_least_score = 0;
+  int32_t repairs = 0;
+  score(length, position, kind, &at_least_score, &repairs);
+  // Results of the walk carry these repairs and more; with exactly these,
+  // the score is this one.
+  if (repairs != best_repairs_) return repairs > best_repairs_;
+  return at_least_score <= best_score_;
+}
+
+void GuesserLookupSession::rank_with(std::function<bool(const ResultEntry&)> answers) {
+  answers_ = std::move(answers);
 }
 
 void GuesserLookupSession::stop_when(std::function<bool(const ResultEntry&)> settles) {
@@ -312,6 +459,13 @@ void GuesserLookupSession::clear_after(std::vector<int32_t>& marks, std::size_t 
   for (std::size_t i = position + 1; i <= last && i < marks.size(); ++i) marks[i] = 0;
 }
 
+void GuesserLookupSession::repair_walk(const StackItem& item, const std::string& output,
+                                       Walk walk) {
+  ++repairs_walked_;
+  descend(item.state, item.arcs, item.position, item.depth, output, walk);
+  --repairs_walked_;
+}
+
 void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
   if (!item.repair || stopped()) return;
   // The repairs' items carry the output instead.
@@ -331,7 +485,7 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
     // The word may lack its last character.
     if (results_.empty()) {
       in_force_[n] = kRepairMissingLast;
-      descend(item.state, item.arcs, position, item.depth, kept, Walk::kOneMoreArc);
+      repair_walk(item, kept, Walk::kOneMoreArc);
       if (found()) clear_after(in_force_, n, all);
       in_force_[n] = 0;
     }
@@ -345,11 +499,17 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
     clear_after(tried_, n, last_tried);
     tried_[n] |= kRepairExtra;
     if (text_->end() - position >= 2) {
+      const std::size_t length = text_->size();
       const char* next = position;
       utf8::next(next, text_->end());
       text_->replace(position, next, position, position);
+      // Whether this walk finds anything decides whether the swap is
+      // tried; it is left out only when the swap's results would rank
+      // after the best as well.
+      const bool walk = !outranked(n, kRepairExtra, text_->size()) ||
+                        !outranked(n, kRepairSwap, length);
       in_force_[n] = kRepairExtra;
-      descend(item.state, item.arcs, position, item.depth, kept, Walk::kLookup);
+      if (walk) repair_walk(item, kept, Walk::kLookup);
       clear_after(tried_, n, last_tried);
       if (found()) clear_after(in_force_, n, all);
       in_force_[n] = 0;
@@ -373,7 +533,9 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
         text_->replace(position, third, swapped.data(), swapped.data() + swapped.size());
         clear_after(in_force_, n, all);
         in_force_[n] = kRepairSwap;
-        descend(item.state, item.arcs, position, item.depth, kept, Walk::kLookup);
+        if (!outranked(n, kRepairSwap, text_->size())) {
+          repair_walk(item, kept, Walk::kLookup);
+        }
         clear_after(tried_, n, last_tried);
         if (found()) clear_after(in_force_, n, all);
         in_force_[n] = 0;
@@ -388,7 +550,9 @@ void GuesserLookupSession::check_and_apply_fixes(StackItem& item) {
   clear_after(tried_, n, last_tried);
   clear_after(in_force_, n, all);
   in_force_[n] = kRepairMissing;
-  descend(item.state, item.arcs, position, item.depth, kept, Walk::kIgnore);
+  if (!outranked(n, kRepairMissing, text_->size())) {
+    repair_walk(item, kept, Walk::kIgnore);
+  }
   clear_after(tried_, n, last_tried);
   if (found()) clear_after(in_force_, n, all);
   in_force_[n] = 0;

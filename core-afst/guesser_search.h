@@ -58,6 +58,7 @@
 #include <nlohmann/json_fwd.hpp>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core-afst/afst.h"
@@ -90,6 +91,9 @@ struct StackItem {
   int32_t match_count = 0;
   // Set when repairs may be tried for this item.
   bool repair = false;
+  // How often the match counts of the run of items at this item's position
+  // were cleared from above it (see reset_previous_level_paths).
+  uint32_t clearings = 0;
   // The output label of the arc that led here; empty for the root.
   std::string output;
   StackItem* below = nullptr;
@@ -177,6 +181,23 @@ class GuesserLookupSession {
   void stop_when(std::function<bool(const ResultEntry&)> settles);
   // Whether the walk is over: a limit ran out or a result settled it.
   bool stopped() const { return exhausted_ || settled_; }
+
+  // Lets the search skip repairs that cannot change the answer. `answers`
+  // says whether the caller would answer with a result (filter() ranks
+  // results by repairs, fewer first, then by score, higher first, and
+  // answers with the first it can). Once such a result is found, a repair
+  // whose results would all rank after it is not walked: its walk could
+  // only add results with at least as many repairs and, at that count, the
+  // score the repair itself fixes. The repair's tried marks are still set
+  // and cleared as if it had been walked. Such a search also remembers
+  // walks inside repairs that collected nothing, by the situation that
+  // decides what they do, and does not walk the same situation again (it
+  // sets the marks that walk left). Call before lookup(word).
+  void rank_with(std::function<bool(const ResultEntry&)> answers);
+  // The most arcs the search tries (kGuesserSearchBudget unless set).
+  void set_budget(uint64_t arcs) { budget_ = arcs; }
+  // Arcs tried so far.
+  uint64_t steps() const { return steps_; }
   GuesserStack& stack() { return stack_; }
 
  private:
@@ -185,14 +206,45 @@ class GuesserLookupSession {
   // Pushes an item, walks it the given way and removes it.
   void descend(int state, ArcSpan arcs, const char* position, int depth, const std::string& output,
                Walk walk);
+  // Walks a repair of `item`: an item of its state at its position,
+  // carrying `output`.
+  void repair_walk(const StackItem& item, const std::string& output, Walk walk);
   // Counts one arc tried; false once the budget is spent.
   bool tick();
   bool allowed(std::size_t position, int32_t kind) const;
+  // Whether every result of a repair of `kind` at `position`, with the text
+  // `length` bytes long while it is in force, ranks after the best result
+  // the caller answers with.
+  bool outranked(std::size_t position, int32_t kind, std::size_t length) const;
+  // The score and repair count of a result collected while the text is
+  // `length` bytes long, with the in-force marks as they are except that
+  // `position` (when inside the marks) holds `kind`.
+  void score(std::size_t length, std::size_t position, int32_t kind, double* score,
+             int32_t* repairs) const;
   void clear_after(std::vector<int32_t>& marks, std::size_t position, std::size_t last) const;
   const std::string& input_text(int32_t id) const;
   const std::string& output_text(int32_t id) const;
 
+  // What a walk that collected nothing left behind: the tried marks after
+  // it and whether it cleared the match counts of the items below it.
+  struct FailedWalk {
+    std::string tried;
+    bool cleared = false;
+  };
+  // The situation a walk starts from, as far as it decides what the walk
+  // does when it collects nothing.
+  void situation(int state, const char* position, std::string* key) const;
+
   std::set<std::string> forms_;
+  // Walks entered by reading a character that collected nothing, by their
+  // situation: the same situation walks the same way and again collects
+  // nothing, so only its marks are set.
+  std::unordered_map<std::string, FailedWalk> failed_;
+  uint64_t collects_ = 0;
+  // Repair walks under way.
+  int repairs_walked_ = 0;
+  // The situation being looked up, kept to save allocations.
+  std::string key_;
   std::shared_ptr<AFst> guesser_;
   std::shared_ptr<nlohmann::json> config_;
   std::shared_ptr<GuesserFactory> text_;
@@ -202,8 +254,14 @@ class GuesserLookupSession {
   std::vector<int32_t> in_force_;
   uint64_t steps_ = 0;
   bool exhausted_ = false;
+  uint64_t budget_ = kGuesserSearchBudget;
   std::function<bool(const ResultEntry&)> settles_;
   bool settled_ = false;
+  std::function<bool(const ResultEntry&)> answers_;
+  // The best result that answers_ accepted, by filter()'s ranking.
+  bool have_best_ = false;
+  int32_t best_repairs_ = 0;
+  double best_score_ = 0;
   // Texts of labels beyond the network's lists; one for each side, since
   // a walk step holds an input and an output label at once.
   mutable std::string scratch_;

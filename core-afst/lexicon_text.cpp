@@ -38,6 +38,51 @@ Network optimise_over_pairs(const Network& entries) {
   return deterministic;
 }
 
+// Whether the outputs of the entries may be moved along their paths without
+// changing what a lookup answers. A lookup concatenates the outputs of a
+// whole path, wherever they sit, except for two kinds of label: the output
+// "in" copies the input character at the position its arc is met, and a
+// control input label ("#" and more than four bytes, such as "#end...")
+// records results part-way along a path. Moving outputs also needs a finite
+// language, so that the delay of an output stays bounded.
+bool outputs_may_move(const Network& entries) {
+  if (entries.Properties(fst::kAcyclic, true) != fst::kAcyclic) return false;
+  const fst::SymbolTable* in = entries.InputSymbols();
+  const fst::SymbolTable* out = entries.OutputSymbols();
+  if (in == nullptr || out == nullptr) return false;
+  for (fst::StateIterator<Network> states(entries); !states.Done(); states.Next()) {
+    for (fst::ArcIterator<Network> arcs(entries, states.Value()); !arcs.Done(); arcs.Next()) {
+      const Arc& arc = arcs.Value();
+      if (out->Find(arc.olabel) == "in") return false;
+      const std::string label = in->Find(arc.ilabel);
+      if (label.size() > 4 && label[0] == '#') return false;
+    }
+  }
+  return true;
+}
+
+// Deterministic over inputs, outputs placed where the input first decides
+// them. An entry written with its output on the first arc ("word:[EN44]")
+// would otherwise keep one start arc per pair of first letter and output,
+// thousands in a large list, and a lookup would scan them all. Here every
+// state has at most one arc per input label: an output goes on the first arc
+// after which every continuation agrees on it, and what only the end of a
+// word decides follows that word's last input on arcs that read nothing (one
+// such path per analysis). Entries written with their outputs on their own
+// inputs ("Haus:Haus[+Nn-Sg]") keep them there, as every continuation
+// agrees. Those paths of analyses that begin alike are then merged, and the
+// whole is made minimal, over pairs, which keeps the input side
+// deterministic.
+Network optimise_over_inputs(const Network& entries) {
+  Network net(entries);
+  fst::RmEpsilon(&net);
+  Network deterministic;
+  fst::Determinize(net, &deterministic,
+                   fst::DeterminizeOptions<Arc>(fst::kDelta, Arc::Weight::Zero(), fst::kNoStateId,
+                                                0, fst::DETERMINIZE_NONFUNCTIONAL));
+  return optimise_over_pairs(deterministic);
+}
+
 }  // namespace
 
 std::shared_ptr<fst::StdVectorFst> build_lexicon(std::istream& lines, const std::string& source) {
@@ -59,7 +104,8 @@ std::shared_ptr<fst::StdVectorFst> build_lexicon(std::istream& lines, const std:
   }
   builder.applyUnion(0);
   const std::shared_ptr<Network> entries = builder.simple_copy();
-  auto lexicon = std::make_shared<Network>(optimise_over_pairs(*entries));
+  auto lexicon = std::make_shared<Network>(
+      outputs_may_move(*entries) ? optimise_over_inputs(*entries) : optimise_over_pairs(*entries));
   lexicon->SetInputSymbols(entries->InputSymbols());
   lexicon->SetOutputSymbols(entries->OutputSymbols());
   return lexicon;

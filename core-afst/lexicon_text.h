@@ -8,12 +8,22 @@
 // A word lookup of "Haus" in the result gives "Haus+Nn-Pl+Neut" and
 // "Haus+Nn-Sg+Neut". Empty lines are skipped; every other line is one entry.
 //
-// The entries are unioned and the union is made deterministic and minimal
-// over input:output pairs, not over inputs alone: a word may have any number
-// of analyses (a transducer builder's own optimisation refuses an input with
-// two outputs), and every output label stays on the arc of the input it was
-// written with. The result carries the "lower" and "upper" symbol tables and
-// is what lexicon lookups read.
+// The entries are unioned and the union is made deterministic over inputs:
+// every state has at most one arc per input label, so a lookup follows one
+// path, wherever an entry's outputs were written ("word:[EN44]" puts the
+// output on the first arc). A word may have any number of analyses (a
+// transducer builder's own optimisation refuses an input with two outputs):
+// an output goes on the first arc after which all the analyses that can
+// still follow agree on it, and what only a word's end decides comes after
+// its last input, on arcs that read nothing, one path per analysis. The
+// result is then made minimal over input:output pairs.
+//
+// Outputs stay on the arcs they were written on (the union is made
+// deterministic and minimal over pairs only) when moving them could change
+// an answer: when an entry outputs "in" (the input character at that arc),
+// has a control input label ("#" and more than four bytes), or when the
+// entries form a cycle. The result carries the "lower" and "upper" symbol
+// tables and is what lexicon lookups read.
 //
 // The command-line tool afst-lexicon writes such a transducer file:
 //

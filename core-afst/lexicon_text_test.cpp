@@ -5,7 +5,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <random>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -17,6 +19,7 @@
 #include "base/output_capture_testutil.h"
 #include "core-afst/builder.h"
 #include "core-afst/network_paths_testutil.h"
+#include "core-afst/word_lookup.h"
 #include "base/error_message_testutil.h"
 
 namespace zel {
@@ -54,6 +57,125 @@ TEST(LexiconTextTest, OutputsStayOnTheirInputs) {
   // lexicon refer to the input they are written with.
   const auto lexicon = lexicon_of("ab:[in]x\nac:[in]y\n");
   EXPECT_EQ(zel::testing::accepted_paths(*lexicon), (Paths{"a:in b:x", "a:in c:y"}));
+}
+
+// The states that have two arcs reading the same input (arcs that read
+// nothing aside): a lookup would have to follow both.
+int nondeterministic_states(const fst::StdVectorFst& lexicon) {
+  int count = 0;
+  for (fst::StateIterator<fst::StdVectorFst> states(lexicon); !states.Done(); states.Next()) {
+    std::set<int64_t> inputs;
+    for (fst::ArcIterator<fst::StdVectorFst> arcs(lexicon, states.Value()); !arcs.Done();
+         arcs.Next()) {
+      const int64_t input = arcs.Value().ilabel;
+      if (input != 0 && !inputs.insert(input).second) {
+        ++count;
+        break;
+      }
+    }
+  }
+  return count;
+}
+
+TEST(LexiconTextTest, LookupsFollowADeterministicInputSide) {
+  struct Case {
+    std::string text;
+    Paths relations;
+  };
+  const std::vector<Case> cases = {
+      // Outputs written on the first arc, words that are prefixes of others,
+      // a word of two languages.
+      {"als:[DE60]\nals:[NL50]\nalso:[EN40]\nan:[DE40]\na:[EN60]\n",
+       {"a l s -> DE60", "a l s -> NL50", "a l s o -> EN40", "a n -> DE40", "a -> EN60"}},
+      // Forms whose analyses begin with their own letters, and forms whose
+      // analyses do not.
+      {"we:we[+Pron]\nwent:go[+V-Past]\nwen:wen[+Nn-Sg]\nwell:well[+Adv]\n",
+       {"w e -> w e +Pron", "w e n t -> g o +V-Past", "w e n -> w e n +Nn-Sg",
+        "w e l l -> w e l l +Adv"}},
+      // Analyses that share their beginning and differ later.
+      {"ab:[X][Y]\nab:[X][Z]\nabc:[X][Y]\n", {"a b -> X Y", "a b -> X Z", "a b c -> X Y"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const auto lexicon = lexicon_of(c.text);
+    EXPECT_EQ(accepted_relations(*lexicon), c.relations);
+    EXPECT_EQ(nondeterministic_states(*lexicon), 0);
+    EXPECT_EQ(lexicon->NumArcs(lexicon->Start()), 1u);
+  }
+}
+
+// Identification lists write each word's language on its first arc; a list
+// written so must answer as one written with the language at the end, and
+// its start state must hold about one arc per first letter, not one per
+// letter and language.
+TEST(LexiconTextTest, WhereAnOutputIsWrittenChangesNeitherAnswersNorLayout) {
+  std::mt19937 random(1211);
+  std::uniform_int_distribution<int> length(1, 6);
+  std::uniform_int_distribution<int> letter(0, 7);
+  std::uniform_int_distribution<int> code(0, 3);
+  const char* const kCodes[] = {"EN40", "DE60", "FR55", "NL70"};
+  std::map<std::string, std::set<std::string>> list;  // word -> codes
+  while (list.size() < 400) {
+    std::string word;
+    for (int n = length(random); n > 0; --n) word += static_cast<char>('a' + letter(random));
+    list[word].insert(kCodes[code(random)]);
+    if (list.size() % 7 == 0) list[word].insert(kCodes[code(random)]);
+  }
+  std::set<char> first_letters;
+  for (const auto& [word, codes] : list) first_letters.insert(word[0]);
+
+  const auto written = [&](int where) {
+    std::string text;
+    for (const auto& [word, codes] : list) {
+      for (const std::string& c : codes) {
+        std::string padding;
+        const std::size_t before = where == 0 ? 0 : where == 1 ? word.size() - 1 : word.size();
+        for (std::size_t i = 0; i < before; ++i) padding += "[eps]";
+        text += word + ":" + padding + "[" + c + "]\n";
+      }
+    }
+    return text;
+  };
+  std::set<std::string> expected;
+  for (const auto& [word, codes] : list) {
+    std::string spaced;
+    for (char c : word) spaced += std::string(spaced.empty() ? "" : " ") + c;
+    for (const std::string& c : codes) expected.insert(spaced + " -> " + c);
+  }
+  for (int where : {0, 1, 2}) {  // on the first arc, on the last, after it
+    SCOPED_TRACE(where);
+    const auto lexicon = lexicon_of(written(where));
+    EXPECT_EQ(accepted_relations(*lexicon), expected);
+    EXPECT_EQ(nondeterministic_states(*lexicon), 0);
+    EXPECT_LE(lexicon->NumArcs(lexicon->Start()), first_letters.size() + 4);
+    WordLookup lookup(lexicon, nullptr);
+    for (const auto& [word, codes] : list) {
+      EXPECT_EQ(lookup.up(word), std::vector<std::string>(codes.begin(), codes.end())) << word;
+    }
+    for (const char* other : {"", "abcdefgh", "z", "hhhhhhh"}) {
+      if (list.count(other) == 0) {
+        EXPECT_TRUE(lookup.up(other).empty()) << other;
+      }
+    }
+  }
+}
+
+// The test language's identification list, as the build compiles it.
+TEST(LexiconTextTest, TheIdentificationListHasASmallStartState) {
+  std::ifstream source(std::string(KAVERO_SOURCE_DIR) + "/language/testdata/morvik/lid.lexicon");
+  ASSERT_TRUE(source);
+  const auto lexicon = build_lexicon(source, "lid.lexicon");
+  EXPECT_EQ(nondeterministic_states(*lexicon), 0);
+  EXPECT_LE(lexicon->NumArcs(lexicon->Start()), 26u);
+}
+
+TEST(LexiconTextTest, OutputsThatMustStayStayWhereWritten) {
+  // A control input and a cycle keep the entries' arcs as written; they
+  // still answer as written.
+  EXPECT_EQ(accepted_relations(*lexicon_of("ab:[X]\n[#end-word]c:[Y]\n")),
+            (Paths{"a b -> X", "#end-word c -> Y"}));
+  EXPECT_EQ(accepted_relations(*lexicon_of("regex:a(b)*:[X]\n"), 4),
+            (Paths{"a -> X", "a b -> X", "a b b -> X", "a b b b -> X"}));
 }
 
 TEST(LexiconTextTest, EmptyTextGivesAnEmptyLexicon) {

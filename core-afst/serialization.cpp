@@ -318,6 +318,7 @@ std::pair<std::string, std::shared_ptr<Transducer>> get_fsm_attr(std::shared_ptr
   TransducerRules rules;
   rules.symbol_tables = false;
   rules.utf8_symbols = false;
+  rules.labels_in_tables = false;
   std::string fault;
   result.second = read_transducer(
       std::string_view(reinterpret_cast<const char*>(record.second.data()), record.second.size()),

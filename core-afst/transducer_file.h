@@ -58,6 +58,11 @@ struct TransducerRules {
   bool symbol_tables = true;
   // Every symbol text must be valid UTF-8 (the lookups decode them).
   bool utf8_symbols = true;
+  // Every arc label must be a key of its table. Compiled rules carry
+  // labels that are a kind in the top byte and an index below it (read as
+  // 32-bit values, so they may be negative here); their readers look the
+  // symbol texts up with bounds tests, so such records turn this off.
+  bool labels_in_tables = true;
 };
 
 // Reads a transducer from its stored bytes. Answers null and sets *fault to

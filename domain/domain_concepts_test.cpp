@@ -7,6 +7,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "base/scratch_folder_testutil.h"
+#include "engine/environment_testutil.h"
 #include <nlohmann/json.hpp>
 
 #include "base/error_message_testutil.h"
@@ -151,8 +154,14 @@ TEST_F(DomainConcepts, AListOfDomainsGivesDescriptionsOrCaptures) {
 TEST(DomainListConcepts, TheDefaultFolderIsNeededOnlyForNames) {
   EXPECT_EQ(get_domain_list_concepts("", true), Names{});
   EXPECT_EQ(get_domain_list_concepts(static_cast<const char*>(nullptr), true), Names{});
+  // A name is looked for in the installation's resource folders.
+  zel::testing::ScratchFolder root;
+  root.folder("morvik");
+  zel::testing::ScopedEnvironment env;
+  env.set("KAVERO_ROOT", root.str());
+  env.unset("KAVERO_MORVIK");
   EXPECT_EQ(message_of([] { get_domain_list_concepts(std::string("entity"), true); }),
-            "Finding the installation's root and resource folders is not available yet.");
+            "Domain file not found. entity");
 }
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "base/scratch_folder_testutil.h"
+#include "engine/environment_testutil.h"
 #include <nlohmann/json.hpp>
 
 #include "base/error_message_testutil.h"
@@ -226,8 +229,13 @@ TEST_F(DomainInfo, TheDatabasePathInTheResourceFoldersIsProbedInOrder) {
   // not found as it stands.
   EXPECT_EQ(get_domain_filename(path("local").c_str()), path("local"));
   EXPECT_EQ(get_domain_filename(path("r2/entity").c_str()), path("r2/entity.dom"));
-  EXPECT_EQ(message_of([] { get_domain_filename("other"); }),
-            "Finding the installation's root and resource folders is not available yet.");
+  zel::testing::ScratchFolder root;
+  root.write("morvik/other.dom", "");
+  zel::testing::ScopedEnvironment env;
+  env.set("KAVERO_ROOT", root.str());
+  env.unset("KAVERO_MORVIK");
+  EXPECT_EQ(get_domain_filename("other"), root.str("morvik/other.dom"));
+  EXPECT_EQ(get_domain_filename("missing"), "missing.dom");
 }
 
 }  // namespace

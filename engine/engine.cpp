@@ -1,7 +1,11 @@
 #include "engine/engine.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <sstream>
+#include <system_error>
 
 #include <nlohmann/json.hpp>
 
@@ -9,7 +13,13 @@
 #include "base/file.h"
 #include "base/logging.h"
 #include "base/string_util.h"
+#include "analysis/document_hooks.h"
+#include "domain/domain_facade.h"
+#include "engine/domain_store.h"
+#include "engine/resource_managment.h"
+#include "engine/sdk_paths.h"
 #include "language/language_module.h"
+#include "matcher/plugin_calls.h"
 #include "matcher/plugin_collection.h"
 
 namespace zel {
@@ -26,6 +36,10 @@ void log(std::uint16_t level, Compose&& compose) {
   wlog::log(wlog::kRuntimeId, level, std::forward<Compose>(compose));
 }
 
+constexpr char kPluginTag[] = "[PLUGIN]:";
+
+int64_t system_seconds() { return static_cast<int64_t>(std::time(nullptr)); }
+
 [[noreturn]] void not_available(const char* what) {
   std::ostringstream message;
   message << "The engine operation '" << what << "' is not available yet.";
@@ -34,28 +48,34 @@ void log(std::uint16_t level, Compose&& compose) {
 
 }  // namespace
 
-Engine::Engine(std::shared_ptr<IOptions> options)
-    : options_(std::move(options)),
+Engine::Engine(std::shared_ptr<IOptions> options, Clock clock)
+    : clock_(clock ? std::move(clock) : Clock(system_seconds)),
+      options_(std::move(options)),
+      domain_store_(std::make_shared<DomainStore>("Engine", nullptr)),
       plugins_(std::make_shared<plugins::PluginCollection>()) {
   wlog::set_environment_logger();
-
-  // Finding the folders from the environment or the library's location
-  // comes with the folder resolution; until then both options are needed.
-  if (options_->get("root_path").empty() || !options_->has("morvik")) {
-    not_available(
-        "finding the root and resource folders without the options "
-        "\"root_path\" and \"morvik\"");
-  }
+  fill_in_sdk_paths(options_);
   root_folder_ = options_->get("root_path");
 
   resource_folders_ =
       string::split_vector(options_->get("morvik"), ':', false);
   normalize_paths(resource_folders_);
+  // A "morvik" folder may keep further resources in its subfolder "kavero".
+  // Only one that exists is searched, so that the final list names existing
+  // folders only and can itself make another engine.
   std::vector<std::string> kavero_folders;
   for (const std::string& folder : resource_folders_) {
-    if (string::ends_with(folder, "morvik")) {
-      kavero_folders.push_back((fs::path(folder) / "kavero").string());
+    if (!string::ends_with(folder, "morvik")) continue;
+    const fs::path kavero = fs::path(folder) / "kavero";
+    std::error_code error;
+    if (!fs::exists(kavero, error)) continue;
+    // A list that names it already (the "morvik" of another engine) does
+    // not search it twice.
+    if (std::find(resource_folders_.begin(), resource_folders_.end(), kavero.string()) !=
+        resource_folders_.end()) {
+      continue;
     }
+    kavero_folders.push_back(kavero.string());
   }
   resource_folders_.insert(resource_folders_.end(), kavero_folders.begin(),
                            kavero_folders.end());
@@ -65,18 +85,48 @@ Engine::Engine(std::shared_ptr<IOptions> options)
   }
   options_->add("morvik", string::join(resource_folders_, ":", 0, -1));
 
-  // A policy that limits nothing is the same as none; any other needs the
-  // purge policy, which is not part of the engine yet.
-  if (options_->has("resource_manager_config")) {
-    nlohmann::json config = nlohmann::json::parse(
-        options_->get("resource_manager_config"), nullptr, false);
-    if (!config.is_object() || !config.empty()) {
-      not_available("purge policy (\"resource_manager_config\")");
-    }
+  purge_policy_ = std::make_shared<ResourceManagment>(
+      this, options_->has("resource_manager_config")
+                ? options_->get("resource_manager_config")
+                : std::string("{}"));
+
+  if (options_->has("root_path")) {
+    log(wlog::kLevelTrace, [&](std::ostream& os) {
+      os << kPluginTag << "ZEL root : [" << root_folder_ << "]";
+    });
+    check_plugin_folder((fs::path(root_folder_) / "lib").string());
+  } else {
+    check_plugin_folder("plugins");
   }
 }
 
-Engine::~Engine() = default;
+Engine::~Engine() {
+  // Plugins drop what they hold for this engine's documents while every
+  // member is still alive. A failure cannot leave a destructor; it is
+  // logged, as the blackboard's destructor does.
+  try {
+    plugins::release_document(*plugins_);
+  } catch (const std::exception& e) {
+    log(wlog::kLevelError, [&](std::ostream& os) {
+      os << kPluginTag << "release_document failed: " << e.what();
+    });
+  } catch (...) {
+    log(wlog::kLevelError,
+        [&](std::ostream& os) { os << kPluginTag << "release_document failed"; });
+  }
+}
+
+void Engine::check_plugin_folder(const std::string& candidate) const {
+  if (const char* folder = std::getenv("KAVERO_PLUGIN_DIR")) plugin_folder_ = folder;
+  std::error_code error;
+  if (fs::exists(candidate, error)) {
+    plugin_folder_ = candidate;
+    return;
+  }
+  log(wlog::kLevelTrace, [&](std::ostream& os) {
+    os << kPluginTag << "cannot find plugin folder while loading: [" << candidate << "]";
+  });
+}
 
 std::shared_ptr<LanguageModule> Engine::get_language_module(
     const std::shared_ptr<IOptions>& options) const {
@@ -99,14 +149,6 @@ std::shared_ptr<LanguageModule> Engine::get_document_language_module(
   return get_document_language_module_nolock(language, project_path);
 }
 
-DomainCollection Engine::get_domains(const std::string&, bool) const {
-  not_available("get_domains");
-}
-
-std::string Engine::get_domain_filename(const std::string&) const {
-  not_available("get_domain_filename");
-}
-
 plugins::PluginCollection* Engine::get_plugins() const {
   return plugins_.get();
 }
@@ -124,22 +166,28 @@ const boost::shared_ptr<plugins::API>& Engine::get_plugin(
   not_available("get_plugin");
 }
 
-void Engine::release_domains() { not_available("release_domains"); }
-
 bool Engine::release_language(const std::string& key) {
   std::lock_guard<std::mutex> lock(*get_mutex());
   return release_language_no_lock(key);
 }
 
-bool Engine::release_domain(const std::string&) {
-  not_available("release_domain");
+bool Engine::release_domain(const std::string& name) {
+  std::lock_guard<std::mutex> lock(*get_mutex());
+  return release_domain_no_lock(name);
 }
 
-bool Engine::purge_domains(const std::string&) {
-  not_available("purge_domains");
+bool Engine::purge_domains(const std::string& config) {
+  // A configuration the policy rejects fails here, before anything goes.
+  ResourceManagment policy(this, config);
+  // Plugins are called before the engine mutex is taken (lock order).
+  init_plugins();
+  std::lock_guard<std::mutex> lock(*get_mutex());
+  policy.purge_languages(false);
+  policy.purge_domains(false);
+  return true;
 }
 
-void Engine::init_plugins() { not_available("init_plugins"); }
+void Engine::init_plugins() { warm_up_plugin(this); }
 
 void Engine::collect_volume_size(uint64_t) const {}
 
@@ -153,11 +201,28 @@ std::string Engine::property(const std::string& name) const {
   return value;
 }
 
-std::string Engine::info() const { not_available("info"); }
+std::string Engine::info() const {
+  std::lock_guard<std::mutex> lock(*get_mutex());
+  nlohmann::json languages = nlohmann::json::array();
+  for (const auto& [key, data] : language_cache_) {
+    languages.push_back({{"last_access", data->last_access.load()}, {"name", key}});
+  }
+  nlohmann::json domains = nlohmann::json::array();
+  for (const auto& [key, domain] : domain_store_->domains) {
+    domains.push_back({{"last_access", domain->last_access_time.load()}, {"name", key}});
+  }
+  nlohmann::json info = nlohmann::json::object();
+  info["domains"] = std::move(domains);
+  info["languages"] = std::move(languages);
+  info["options"] = nlohmann::json::parse(options_->str());
+  info["sdk_version"] = "3.1.1";
+  info["type"] = "release";
+  return info.dump();
+}
 
-// No policy object exists until the purge policy is part of the engine; the
-// constructor refuses every configuration that would need one.
-void Engine::check_language_purge() const {}
+void Engine::check_language_purge() const {
+  if (purge_policy_) purge_policy_->purge_languages(true);
+}
 
 void Engine::check_language_file(const std::string& path) const {
   auto it = language_cache_.find(path);
@@ -177,7 +242,9 @@ void Engine::check_language_file(const std::string& path) const {
   release_language_no_lock(std::string(it->first));
 }
 
-void Engine::check_domain_purge() const {}
+void Engine::check_domain_purge() const {
+  if (purge_policy_) purge_policy_->purge_domains(true);
+}
 
 Regex Engine::get_regex(const std::string& pattern) const {
   std::lock_guard<std::mutex> lock(regex_mutex_);
@@ -194,10 +261,6 @@ bool Engine::release_language_no_lock(const std::string& key) const {
   });
   language_cache_.erase(it);
   return true;
-}
-
-bool Engine::release_domain_no_lock(const std::string&) {
-  not_available("release_domain_no_lock");
 }
 
 void normalize_paths(std::vector<std::string>& paths) {

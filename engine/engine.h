@@ -9,16 +9,24 @@
 // analyzer and blackboard that uses them and reloaded when their file on disk
 // becomes newer. One mutex guards all caches (see engine_interface.h).
 //
-// The plugin collection is made empty with the engine; operations of
-// subsystems that are not part of the engine yet (domains, plugin loading,
-// engine information, purging) raise zel::Exception saying that the
-// operation is not available yet.
+// Compiled domains are cached in the engine's domain store with the
+// domains they depend on (domain_store.h); a cached domain whose database
+// or rule sources became newer is loaded again. The purge policy
+// (resource_managment.h) trims the language cache and the domain store by
+// count and age.
+//
+// The plugin collection is made empty with the engine; finding and loading
+// a plugin's shared object is not available yet and raises zel::Exception
+// saying so.
 
 #ifndef KAVERO_ENGINE_ENGINE_H_
 #define KAVERO_ENGINE_ENGINE_H_
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <set>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -35,22 +43,31 @@ class AFst;
 
 namespace kavero {
 
+class DomainStore;
 class LanguageModuleData;
 class ResourceManagment;
+
+// The time in whole seconds since the Unix epoch, as the engine stamps and
+// purges its caches.
+using Clock = std::function<int64_t()>;
 
 class Engine : public EngineInterface,
                public std::enable_shared_from_this<Engine> {
  public:
-  // Builds the engine from its options, which it shares and completes. The
-  // options must give the root folder ("root_path") and the resource
-  // folders ("morvik", separated by ":"); finding them by other means is not
-  // available yet and raises zel::Exception. Every resource folder is made
-  // canonical (a folder that does not exist raises the file-system error);
-  // a folder whose name ends with "morvik" is followed, after all the given
-  // folders, by its subfolder "kavero". The option "morvik" is rewritten to
-  // the final list. A purge policy ("resource_manager_config") is not
-  // available yet and raises zel::Exception.
-  explicit Engine(std::shared_ptr<IOptions> options);
+  // Builds the engine from its options, which it shares and completes with
+  // the root folder ("root_path") and the resource folders ("morvik",
+  // separated by ":"), as fill_in_sdk_paths finds them (sdk_paths.h). Every
+  // resource folder is made canonical (a folder that does not exist raises
+  // the file-system error); a folder whose name ends with "morvik" is
+  // followed, after all the given folders, by its subfolder "kavero" when
+  // that exists. The option "morvik" is rewritten to the final list. The
+  // purge policy comes from "resource_manager_config" (default "{}"); a
+  // policy it rejects fails the construction. The plugin folder is the
+  // root's "lib" (or "KAVERO_PLUGIN_DIR", see check_plugin_folder).
+  //
+  // The clock gives the times the engine stamps its caches with and purges
+  // by; without one it is the system's wall clock.
+  explicit Engine(std::shared_ptr<IOptions> options, Clock clock = Clock());
   ~Engine() override;
 
   Engine(const Engine&) = delete;
@@ -113,6 +130,31 @@ class Engine : public EngineInterface,
   // cached copy's. The caller holds the engine mutex.
   std::shared_ptr<afst::AFst> get_afst(const std::string& file) const;
 
+  // The domain collection of a name, added to `collection`: the domain and
+  // the domains it depends on, in running order. Takes the engine mutex.
+  // Raises zel::Exception "Cannot find domain file " + name when no domain
+  // file is found, and lets the errors of loading through.
+  void get_domain_collection(DomainCollection& collection, const std::string& name,
+                             bool cache) const;
+  // The dependency walks; the caller holds the engine mutex. The first
+  // adds the domain's dependencies (depth first, each after its own) to the
+  // collection and the store; the second gathers the database files of a
+  // domain's dependencies, transitively, storing and touching them.
+  void load_domain_dependencies(const std::shared_ptr<DomainFacade>& domain,
+                                DomainCollection& collection,
+                                const std::shared_ptr<DomainStore>& store) const;
+  void collect_dependencies(const std::shared_ptr<DomainFacade>& domain,
+                            std::set<std::string>& files,
+                            const std::shared_ptr<DomainStore>& store) const;
+
+  // Sets the plugin folder: "KAVERO_PLUGIN_DIR" when it is set, but the
+  // candidate when that exists.
+  void check_plugin_folder(const std::string& candidate) const;
+  const std::string& plugin_folder() const { return plugin_folder_; }
+
+  // The engine clock's time.
+  int64_t now() const { return clock_(); }
+
   const std::string& root_folder() const { return root_folder_; }
   // The resource folders in search order.
   const std::vector<std::string>& resource_folders() const {
@@ -132,10 +174,23 @@ class Engine : public EngineInterface,
       const std::filesystem::path& cfg, const std::string& key,
       const std::string& language, std::vector<std::filesystem::path> folders) const;
 
-  std::string plugin_folder_;
+
+  friend class ResourceManagment;
+
+  // Loads a new domain object for `name` from the folders; raises
+  // "Cannot find domain file " + shown when no domain file is found.
+  std::shared_ptr<DomainFacade> load_new_domain(const std::string& name,
+                                                const std::vector<std::string>& folders,
+                                                const std::string& shown) const;
+  // Stamps the domain's last access with the engine clock.
+  void touch(DomainFacade& domain) const;
+
+  Clock clock_;
+  mutable std::string plugin_folder_;
   std::string root_folder_;
   std::vector<std::string> resource_folders_;
   std::shared_ptr<IOptions> options_;
+  std::shared_ptr<DomainStore> domain_store_;
   // The loaded plugins; empty until the plugin loader fills it.
   std::shared_ptr<plugins::PluginCollection> plugins_;
   // Configuration path -> the language loaded from it.

@@ -12,8 +12,14 @@
 #include "base/exception.h"
 #include "base/options.h"
 #include "base/scratch_folder_testutil.h"
-#include "matcher/plugin_collection.h"
 #include "base/error_message_testutil.h"
+#include "engine/environment_testutil.h"
+#include "language/runtime_log_testutil.h"
+#include "matcher/plugin_api.h"
+#include "matcher/plugin_collection.h"
+
+#include <boost/make_shared.hpp>
+#include <cstdio>
 
 namespace zel {
 namespace kavero {
@@ -22,68 +28,67 @@ namespace {
 using zel::testing::message_of;
 
 namespace fs = std::filesystem;
+using testing::RuntimeLog;
+using testing::ScopedEnvironment;
 using testing::ScratchFolder;
 
 std::shared_ptr<IOptions> options_of(const nlohmann::json& object) {
   return convert_string_to_api_options(object.dump());
 }
 
-TEST(Engine, MakesItsResourceFoldersCanonicalAndAddsTheKaveroSubfolders) {
+TEST(Engine, MakesItsResourceFoldersCanonicalAndAddsTheKaveroSubfoldersThatExist) {
   ScratchFolder temp;
   temp.folder("root");
-  temp.folder("data/morvik");
+  temp.folder("data/morvik/kavero");
   temp.folder("extra");
+  temp.folder("other/morvik");  // without a "kavero" subfolder
   // The first folder is named through a symbolic link and a "..".
   fs::create_directory_symlink(temp.path() / "data", temp.path() / "link");
-  const std::string morvik =
-      temp.str("link/morvik") + ":" + temp.str("root/../extra");
+  const std::string morvik = temp.str("link/morvik") + ":" + temp.str("root/../extra") + ":" +
+                             temp.str("other/morvik");
   auto options = options_of({{"root_path", temp.str("root")}, {"morvik", morvik}});
   Engine engine(options);
 
-  const std::vector<std::string> expected = {
-      temp.str("data/morvik"), temp.str("extra"), temp.str("data/morvik/kavero")};
+  const std::vector<std::string> expected = {temp.str("data/morvik"), temp.str("extra"),
+                                             temp.str("other/morvik"),
+                                             temp.str("data/morvik/kavero")};
   EXPECT_EQ(engine.resource_folders(), expected);
   EXPECT_EQ(engine.root_folder(), temp.str("root"));
   // The engine shares the caller's options and rewrites "morvik".
-  EXPECT_EQ(options->get("morvik"),
-            expected[0] + ":" + expected[1] + ":" + expected[2]);
-  EXPECT_EQ(engine.property("morvik"), options->get("morvik"));
+  const std::string joined = expected[0] + ":" + expected[1] + ":" + expected[2] + ":" + expected[3];
+  EXPECT_EQ(options->get("morvik"), joined);
+  EXPECT_EQ(engine.property("morvik"), joined);
+  // So another engine can be made from this one's folders, and finds the
+  // same ones.
+  Engine again(options_of({{"root_path", temp.str("root")}, {"morvik", engine.property("morvik")}}));
+  EXPECT_EQ(again.resource_folders(), expected);
 }
 
-TEST(Engine, RefusesWhatItCannotDoYet) {
+TEST(Engine, FailsWhenItsFoldersOrPurgePolicyAreRefused) {
   ScratchFolder temp;
   const std::string root = temp.str();
+  ScopedEnvironment env;
+  env.unset("KAVERO_ROOT");
+  env.unset("KAVERO_MORVIK");
   struct Case {
     nlohmann::json options;
     std::string message;
   } const cases[] = {
-      {{{"morvik", root}},
-       "The engine operation 'finding the root and resource folders without "
-       "the options \"root_path\" and \"morvik\"' is not available yet."},
-      {{{"root_path", root}},
-       "The engine operation 'finding the root and resource folders without "
-       "the options \"root_path\" and \"morvik\"' is not available yet."},
-      {{{"root_path", root}, {"morvik", root}, {"resource_manager_config", "{\"interval\":5}"}},
-       "The engine operation 'purge policy (\"resource_manager_config\")' is "
-       "not available yet."},
+      {{{"root_path", temp.str("gone")}}, "omr root path option is not valid path [" + temp.str("gone") + "]"},
+      {{{"root_path", root}, {"morvik", temp.str("gone")}},
+       "morvik data path is not valid [" + temp.str("gone") + "]"},
+      {{{"root_path", root}, {"morvik", root + ":"}}, "morvik data path is not valid []"},
+      {{{"root_path", root}, {"morvik", root}, {"resource_manager_config", "{\"language\":{}}"}},
+       "Unkown section [language] in purge info option:"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(message_of([&] { Engine engine(options_of(c.options)); }), c.message)
         << c.options.dump();
   }
-  // A policy that limits nothing needs no policy object.
-  Engine engine(options_of(
-      {{"root_path", root}, {"morvik", root}, {"resource_manager_config", "{}"}}));
-  EXPECT_EQ(engine.resource_folders(), std::vector<std::string>{root});
-}
-
-TEST(Engine, AResourceFolderThatDoesNotExistFailsTheConstruction) {
-  ScratchFolder temp;
-  for (const std::string& morvik : {temp.str("missing"), temp.str() + ":"}) {
-    EXPECT_THROW(Engine(options_of({{"root_path", temp.str()}, {"morvik", morvik}})),
-                 fs::filesystem_error)
-        << morvik;
-  }
+  // Neither a resource folder nor a policy is needed.
+  Engine engine(options_of({{"root_path", root}}));
+  EXPECT_TRUE(engine.resource_folders().empty());
+  EXPECT_EQ(message_of([&] { engine.property("morvik"); }), "Unkown attribute. [morvik] ");
 }
 
 TEST(Engine, PropertyGivesOptionsAndRefusesMissingOnes) {
@@ -95,25 +100,43 @@ TEST(Engine, PropertyGivesOptionsAndRefusesMissingOnes) {
   EXPECT_EQ(message_of([&] { engine.property("empty"); }), "Unkown attribute. [empty] ");
 }
 
-TEST(Engine, OperationsOfSubsystemsStillToComeSayThatTheyAreNotAvailable) {
+TEST(Engine, FindingAPluginFileIsNotAvailableYet) {
   ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
-  EngineInterface& api = engine;
-  const std::vector<std::pair<std::string, std::function<void()>>> calls = {
-      {"get_domains", [&] { api.get_domains("d", true); }},
-      {"get_domain_filename", [&] { api.get_domain_filename("d"); }},
-      {"get_plugin", [&] { api.get_plugin("p"); }},
-      {"release_domains", [&] { api.release_domains(); }},
-      {"release_domain", [&] { api.release_domain("d"); }},
-      {"purge_domains", [&] { api.purge_domains("{}"); }},
-      {"init_plugins", [&] { api.init_plugins(); }},
-      {"info", [&] { api.info(); }},
-      {"release_domain_no_lock", [&] { api.release_domain_no_lock("d"); }},
+  EXPECT_EQ(message_of([&] { engine.get_plugin("p"); }),
+            "The engine operation 'get_plugin' is not available yet.");
+}
+
+TEST(Engine, ThePluginFolderIsTheRootsLibUnlessTheEnvironmentNamesOne) {
+  ScratchFolder temp;
+  temp.folder("with/lib");
+  temp.folder("without");
+  ScopedEnvironment env;
+  struct Case {
+    std::string root;
+    const char* variable;  // null: unset
+    std::string folder;
+  } const cases[] = {
+      {temp.str("with"), nullptr, temp.str("with/lib")},
+      {temp.str("without"), nullptr, ""},
+      // An existing candidate wins over the variable, which wins otherwise,
+      // whether or not its folder exists.
+      {temp.str("with"), "/no/such/plugins", temp.str("with/lib")},
+      {temp.str("without"), "/no/such/plugins", "/no/such/plugins"},
   };
-  for (const auto& [name, call] : calls) {
-    EXPECT_EQ(message_of(call),
-              "The engine operation '" + name + "' is not available yet.");
-    EXPECT_THROW(call(), zel::Exception) << name;
+  for (const Case& c : cases) {
+    if (c.variable) {
+      env.set("KAVERO_PLUGIN_DIR", c.variable);
+    } else {
+      env.unset("KAVERO_PLUGIN_DIR");
+    }
+    RuntimeLog log;
+    Engine engine(options_of({{"root_path", c.root}, {"morvik", temp.str()}}));
+    EXPECT_EQ(engine.plugin_folder(), c.folder) << c.root;
+    EXPECT_TRUE(log.has("TRACE", "[PLUGIN]:ZEL root : [" + c.root + "]"));
+    EXPECT_EQ(log.has("TRACE", "[PLUGIN]:cannot find plugin folder while loading: [" + c.root +
+                                   "/lib]"),
+              c.folder != temp.str("with/lib"));
   }
 }
 
@@ -136,6 +159,55 @@ TEST(Engine, APluginAlreadyInTheCollectionIsAnsweredFromIt) {
   EXPECT_THROW(engine.get_plugin("other"), zel::Exception);
 }
 
+// A plugin whose release of document state fails.
+class FailingPlugin : public plugins::API {
+ public:
+  explicit FailingPlugin(int* released) : released_(released) {}
+  bool initialize(const char*, zel_exception*) override { return true; }
+  char* open_document(const char*, const char*, const std::vector<plugins::DataObject>&,
+                      zel_exception*) noexcept override {
+    return nullptr;
+  }
+  char* close_document(const char*, const char*, const std::vector<plugins::DataObject>&,
+                       zel_exception*) noexcept override {
+    return nullptr;
+  }
+  char* call(const char*, const char*, const std::vector<plugins::DataObject>&,
+             zel_exception*) noexcept override {
+    return nullptr;
+  }
+  char* trigger(const char*, const char*, const std::vector<plugins::DataObject>&,
+                zel_exception*) noexcept override {
+    return nullptr;
+  }
+  void release_document(zel_exception* error) override {
+    ++*released_;
+    error->code = 1;
+    std::snprintf(error->message, sizeof error->message, "%s", "state kept");
+  }
+  void free_result(char*) override {}
+  void unload(zel_exception*) override {}
+  void set_plugin_context(const plugins::MatchContextRecord*) override {}
+  void set_document_property(const char*, const char*, zel_exception*) override {}
+
+ private:
+  int* released_;
+};
+
+TEST(Engine, ItsEndLetsPluginsReleaseTheirDocumentsAndLogsAFailure) {
+  ScratchFolder temp;
+  int released = 0;
+  RuntimeLog log;
+  {
+    Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
+    engine.get_plugins()->plugins["a"] = boost::make_shared<FailingPlugin>(&released);
+    engine.get_plugins()->plugins["python"] = boost::make_shared<FailingPlugin>(&released);
+  }
+  // "python" is not asked; the failure does not leave the destructor.
+  EXPECT_EQ(released, 1);
+  EXPECT_TRUE(log.has("ERROR", "[PLUGIN]:release_document failed: state kept"));
+}
+
 TEST(Engine, ReleasingALanguageThatIsNotCachedChangesNothing) {
   ScratchFolder temp;
   Engine engine(options_of({{"root_path", temp.str()}, {"morvik", temp.str()}}));
@@ -146,6 +218,8 @@ TEST(Engine, ReleasingALanguageThatIsNotCachedChangesNothing) {
   engine.collect_volume_size(1 << 20);
   engine.check_language_purge();
   engine.check_domain_purge();
+  EXPECT_FALSE(engine.release_domain("d"));
+  EXPECT_TRUE(engine.purge_domains("{}"));
 }
 
 TEST(Engine, KeepsItsOwnCacheOfExpressions) {

@@ -71,18 +71,7 @@ std::string escape_pattern(std::string const& text) {
   return escaped;
 }
 
-// A written text is a file-system path when it holds a "/" or ends in an
-// extension. A version's dots are no extension: "entity@1.10" is a name, but
-// "entity@1.10.dom" and "notes.txt" are paths. A plain name such as
-// "english" or "entity" is looked up in the search folders only, never in
-// the process's current folder, whatever happens to lie there.
-bool names_a_path(std::string const& text) {
-  if (text.find('/') != std::string::npos) return true;
-  for (char const* extension : {kDomainExtension, kLanguageExtension, kAppExtension}) {
-    if (zel::string::ends_with(text, extension)) return true;
-  }
-  return text.find('@') == std::string::npos && fs::path(text).has_extension();
-}
+
 
 // One file that a latest scan may choose, ranked so that the choice does not
 // depend on the order in which the folder is listed.
@@ -147,6 +136,14 @@ std::string print(json const& value) {
 }
 
 }  // namespace
+
+bool names_a_path(std::string const& text) {
+  if (text.find('/') != std::string::npos) return true;
+  for (char const* extension : {kDomainExtension, kLanguageExtension, kAppExtension}) {
+    if (zel::string::ends_with(text, extension)) return true;
+  }
+  return text.find('@') == std::string::npos && fs::path(text).has_extension();
+}
 
 void classify(Component& component) {
   std::string const& text = component.written_text;

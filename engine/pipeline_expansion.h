@@ -84,6 +84,13 @@ class ComponentSplitter {
   std::string language_;
 };
 
+// Whether a written text is a file-system path: it holds a "/" or ends in
+// an extension. A version's dots are no extension: "entity@1.10" is a name,
+// but "entity@1.10.dom" and "notes.txt" are paths. A plain name such as
+// "english" or "entity" is looked up in the search folders only, never in
+// the process's current folder, whatever happens to lie there.
+bool names_a_path(std::string const& text);
+
 // Fills in a component's type, extensions, name, version, base name, folder
 // part and the language named in its name, from its written text:
 // "sub/english-entity@1.2.dom" is a domain named "sub/english-entity" with the

@@ -53,6 +53,34 @@ void step_character(const std::string& text, size_t& at) {
   at = it - text.begin();
 }
 
+// What find_cut answers when the expression does not match, and when it
+// matches without a group that took part.
+constexpr int kNoMatch = -1;
+constexpr int kNoGroup = -2;
+
+// Matches the expression against the whole text: kNoMatch, kNoGroup, or
+// the byte offset where the first group that took part ends (a group that
+// took no part starts at the end of the text).
+int find_cut(const Regex& expression, const std::string& text) {
+  SMatch match;
+  if (!expression.regex_match(text, match)) return kNoMatch;
+  for (size_t i = 1; i < match.size(); ++i) {
+    if (match[i].matched && match[i].first != text.end()) {
+      const int cut = static_cast<int>(match[i].second - text.begin());
+      trace([&](std::ostream& os) {
+        os << "[APOSTROPH][GROUP]:[" << match[i].text << ":" << cut << "]";
+      });
+      return cut;
+    }
+  }
+  return kNoGroup;
+}
+
+// Whether a cut leaves text on both sides.
+bool cuts_inside(int cut, const std::string& text) {
+  return cut > 0 && cut < static_cast<int>(text.size());
+}
+
 // Repairs the apostrophe token T; returns the last token of its group that
 // is still in the list, after which the walk goes on.
 Token* repair(Blackboard& blackboard, AnnotationCollection& list,
@@ -69,30 +97,30 @@ Token* repair(Blackboard& blackboard, AnnotationCollection& list,
   joined += token->literal;
   if (next != nullptr) joined += next->literal;
   trace([&](std::ostream& os) { os << "[APOSTROPH][IN]:" << joined; });
+  int cut = find_cut(blackboard.apostrophes, joined);
 
-  SMatch match;
-  if (!blackboard.apostrophes.regex_match(joined, match)) {
+  // A word that the tokenizer kept whole ("don't") often touches
+  // punctuation ("don't."), which the expression does not expect: when the
+  // joined text fails, the word alone is tried, and only a cut inside it is
+  // taken.
+  if (cut == kNoMatch && (prev != nullptr || next != nullptr)) {
+    trace([&](std::ostream& os) {
+      os << "[APOSTROPH][IN]:" << token->literal;
+    });
+    const int alone = find_cut(blackboard.apostrophes, token->literal);
+    if (cuts_inside(alone, token->literal)) {
+      prev = nullptr;
+      next = nullptr;
+      joined = token->literal;
+      cut = alone;
+    }
+  }
+
+  if (cut == kNoMatch) {
     token->properties.erase("apostrophe");
     return token;
   }
-
-  const SubMatch* group = nullptr;
-  for (size_t i = 1; i < match.size(); ++i) {
-    if (match[i].matched && match[i].first != joined.end()) {
-      group = &match[i];
-      break;
-    }
-  }
-  if (group == nullptr) {
-    make_single_token(list, joined, prev, token, next);
-    return token;
-  }
-
-  const int cut = static_cast<int>(group->second - joined.begin());
-  trace([&](std::ostream& os) {
-    os << "[APOSTROPH][GROUP]:[" << group->text << ":" << cut << "]";
-  });
-  if (cut == 0 || cut == static_cast<int>(joined.size())) {
+  if (!cuts_inside(cut, joined)) {
     make_single_token(list, joined, prev, token, next);
     return token;
   }
@@ -105,9 +133,10 @@ Token* repair(Blackboard& blackboard, AnnotationCollection& list,
       document_stretch(blackboard, first, last) == joined
           ? cut
           : get_utf8_mapping_tbl(blackboard, joined, prev, token, next)[cut];
-  Token* rest = prev == nullptr ? next : token;
   make_split_token(list, joined, cut, mapped, prev, token, next);
-  return rest;
+  // The second part is T when P took the first, else the token after T:
+  // N, or the token the split made.
+  return prev != nullptr ? token : annotation_cast<Token>(token->next);
 }
 
 void repair_list(Blackboard& blackboard, AnnotationCollection& list) {
@@ -160,7 +189,12 @@ void make_split_token(AnnotationCollection& list, const std::string& joined,
     first = token;
     second = next;
   } else {
-    return;
+    // A word the tokenizer left whole ("It's"): the second part becomes a
+    // token of its own right after T, made by the same break rule.
+    first = token;
+    second = new Token(token->begin, token->end, std::string());
+    second->flags = token->flags;
+    list.insert_after(token, second);
   }
 
   first->properties.clear();

@@ -7,9 +7,13 @@
 // the token directly before it and N the one directly after it (each only when
 // no gap lies between), the joined text J = P + T + N is matched as a whole
 // against the apostrophe expression:
-//   - no match: T only loses the property "apostrophe";
+//   - no match: T alone is tried in the same way, and when the expression
+//     cuts it strictly inside, T is split without its neighbours (the word
+//     "don't" touching a full stop); otherwise T only loses the property
+//     "apostrophe";
 //   - a match in which the first group that took part ends strictly inside
-//     J: two tokens cut there (l'été gives "l'" and "été");
+//     J: two tokens cut there (l'été gives "l'" and "été"; a word that
+//     the tokenizer left whole, "It's", gives "It" and "'s");
 //   - any other match: one token with the literal J.
 // Rebuilt tokens carry token_flags::apostrophe and no readings; the dictionary
 // pass gives them their readings.
@@ -50,9 +54,10 @@ void make_single_token(AnnotationCollection& list, const std::string& joined,
 // Rebuilds two tokens cut at byte `cut` of `joined`, the cut lying
 // `mapped_cut` bytes into the document from the first token's begin. The
 // first part goes to P (or to T without P), the second to T (or to N
-// without P); with P and N both, N is unlinked and destroyed. Both parts get
-// fresh capitalisation properties, no readings and token_flags::apostrophe.
-// Without P and N nothing happens.
+// without P); with P and N both, N is unlinked and destroyed. Without P and
+// N, T keeps the first part and a new token, inserted right after T with
+// T's flags and up to T's end, takes the second. Both parts get fresh
+// capitalisation properties, no readings and token_flags::apostrophe.
 void make_split_token(AnnotationCollection& list, const std::string& joined,
                       int cut, int mapped_cut, Token* prev, Token* token,
                       Token* next);

@@ -6,10 +6,16 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
+#include "analysis/analyzer.h"
 #include "analysis/annotation.h"
 #include "analysis/blackboard.h"
 #include "api/analyzer_handle.h"
+#include "base/options.h"
 #include "base/regex.h"
+#include "engine/engine.h"
+#include "language/test_language_testutil.h"
 #include "language/token_flags.h"
 #include "language/token_properties.h"
 
@@ -165,11 +171,90 @@ TEST(ApostropheRepair, OnlyDirectNeighboursJoin) {
   }
 }
 
-TEST(ApostropheRepair, SplitWithoutNeighboursChangesNothing) {
-  Document doc({{"''", "''", true}}, "x");
-  make_split_token(doc.sentence->annotations, "''", 1, 1, nullptr,
-                   doc.tokens[0], nullptr);
-  EXPECT_EQ(doc.tokens_now(), "''@0-2'");
+TEST(ApostropheRepair, WordWithoutNeighboursIsSplitIntoTwoTokens) {
+  struct Case {
+    std::vector<Piece> pieces;
+    const char* expression;
+    const char* tokens;
+  };
+  const Case cases[] = {
+      // Contractions and possessives the tokenizer left whole.
+      {{{"It's", "It's", true}, {" ", ""}, {"fine", "fine"}},
+       "([A-Za-z]+)'s",
+       "It@0-2' 's@2-4' fine@5-9"},
+      {{{"don't", "don't", true}}, "([A-Za-z]+)n't", "do@0-2' n't@2-5'"},
+      {{{"dog's", "dog's", true}, {" ", ""}, {"ball", "ball"}},
+       "([A-Za-z]+)'s",
+       "dog@0-3' 's@3-5' ball@6-10"},
+      // The right single quotation mark is one byte in the literal and
+      // three in the document: the second part starts before the mark.
+      {{{std::string("It") + kRightQuote + "s", "It's", true}},
+       "([A-Za-z]+)'s",
+       "It@0-2' 's@2-6'"},
+      {{{std::string("l") + kRightQuote + "été", "l'été", true}},
+       "(l').+",
+       "l'@0-4' été@4-9'"},
+      // Punctuation touching the word: the joined text fails, the word
+      // alone is cut.
+      {{{"don't", "don't", true}, {".", "."}},
+       "([A-Za-z]+)n't",
+       "do@0-2' n't@2-5' .@5-6"},
+      {{{"(", "("}, {"dog's", "dog's", true}, {")", ")"}},
+       "([A-Za-z]+)'s",
+       "(@0-1 dog@1-4' 's@4-6' )@6-7"},
+      // Two such words in a row: each is split once.
+      {{{"We'll", "We'll", true}, {" ", ""}, {"I've", "I've", true}},
+       "([A-Za-z]+)'(ll|ve)",
+       "We@0-2' 'll@2-5' I@6-7' 've@7-10'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tokens);
+    Document doc(c.pieces, c.expression);
+    Token* word = nullptr;
+    for (Token* token : doc.tokens) {
+      if (word == nullptr && (token->flags & token_flags::apostrophe)) {
+        word = token;
+      }
+    }
+    word->flags |= token_flags::skip_lookup;
+    doc.repair();
+    EXPECT_EQ(doc.tokens_now(), c.tokens);
+    // The word's own token object keeps the first part; the new one takes
+    // its tokenizer flags along.
+    ASSERT_TRUE(doc.holds(word));
+    const auto* second = annotation_cast<Token>(word->next);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(second->flags & token_flags::skip_lookup, 0u);
+    EXPECT_TRUE(second->readings.empty());
+  }
+}
+
+TEST(ApostropheRepair, PunctuationThatTheWordAloneDoesNotMatchStays) {
+  // Neither the joined text nor the word alone gives a cut inside: the
+  // word keeps its neighbours and only loses the property.
+  Document doc({{"o'clock", "o'clock", true}, {".", "."}}, "([A-Za-z]+)'s");
+  doc.tokens[0]->properties.insert("apostrophe");
+  doc.repair();
+  EXPECT_EQ(doc.tokens_now(), "o'clock@0-7' .@7-8");
+  EXPECT_EQ(doc.tokens[0]->properties.count("apostrophe"), 0u);
+  // The word alone matches without a cut: it is not folded with the
+  // full stop either.
+  Document whole({{"O'Neil", "O'Neil", true}, {".", "."}}, "O'[A-Z][a-z]+");
+  whole.repair();
+  EXPECT_EQ(whole.tokens_now(), "O'Neil@0-6' .@6-7");
+}
+
+TEST(ApostropheRepair, SplitTokenGetsItsOwnProperties) {
+  Document doc({{"O'Neil's", "O'Neil's", true}}, "([A-Za-z']+)'s");
+  doc.tokens[0]->readings.emplace_back("Prop", "O'Neil's", 1.0);
+  doc.repair();
+  ASSERT_EQ(doc.tokens_now(), "O'Neil@0-6' 's@6-8'");
+  EXPECT_EQ(doc.tokens[0]->properties,
+            (std::set<std::string>{"init-cap", "nf"}));
+  EXPECT_TRUE(doc.tokens[0]->readings.empty());
+  const auto* second = annotation_cast<Token>(doc.tokens[0]->next);
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(second->properties.empty());
 }
 
 TEST(ApostropheRepair, WholeWordWhenNoGroupCutsInside) {
@@ -288,6 +373,81 @@ TEST(ApostropheRepair, TokenOutsideTheTextRaises) {
   Document doc({{"l", "l"}, {"'", "'", true}, {"été", "été"}}, "(l').+");
   doc.tokens[2]->end = 40;
   EXPECT_THROW(doc.repair(), std::exception);
+}
+
+// The tokens of a whole analysis with the test language, whose tokenizer
+// keeps words with an apostrophe whole and whose expression cuts
+// contractions, possessives and elided articles.
+class TestLanguage {
+ public:
+  TestLanguage() {
+    const std::string folder = testing::test_language_folder().string();
+    engine_ = std::make_shared<Engine>(convert_string_to_api_options(
+        nlohmann::json{{"root_path", folder}, {"morvik", folder}}.dump()));
+    std::shared_ptr<IOptions> options =
+        convert_string_to_api_options(R"({"language": "english"})");
+    handle_ = new api::Analyzer(engine_, engine_->get_language_module(options),
+                                options);
+  }
+  ~TestLanguage() { handle_->dec_ref(); }
+
+  // The tokens as literal@begin-end, "'" after apostrophe tokens, and "!"
+  // after a token left without readings.
+  std::string tokens(const std::string& text) {
+    Blackboard blackboard(handle_, convert_string_to_api_options("{}"),
+                          text.data(), text.size());
+    blackboard.analyzer->generate(blackboard, text.data(), text.size());
+    std::string out;
+    for (Annotation* a : *blackboard.annotations) {
+      auto* sentence = annotation_cast<Sentence>(a);
+      if (sentence == nullptr) continue;
+      for (Annotation* b : sentence->annotations) {
+        const Token* token = annotation_cast<Token>(b);
+        if (token == nullptr) continue;
+        if (!out.empty()) out += " ";
+        out += token->literal + "@" + std::to_string(token->begin) + "-" +
+               std::to_string(token->end);
+        if (token->flags & token_flags::apostrophe) out += "'";
+        if (token->readings.empty()) out += "!";
+      }
+    }
+    return out;
+  }
+
+ private:
+  std::shared_ptr<Engine> engine_;
+  api::Analyzer* handle_ = nullptr;
+};
+
+TEST(ApostropheRepair, WholeAnalysesOfWordsWithAnApostrophe) {
+  struct Case {
+    std::string text;
+    const char* tokens;
+  };
+  const std::string rsquo = kRightQuote;
+  const Case cases[] = {
+      // Contractions.
+      {"It's fine.", "It@0-2' 's@2-4' fine@5-9 .@9-10"},
+      {"We don't know.", "We@0-2 do@3-5' n't@5-8' know@9-13 .@13-14"},
+      {"They'll go, we can't.",
+       "They@0-4' 'll@4-7' go@8-10 ,@10-11 we@12-14 ca@15-17' n't@17-20' "
+       ".@20-21"},
+      // Possessives, also before punctuation.
+      {"The dog's ball.", "The@0-3 dog@4-7' 's@7-9' ball@10-14 .@14-15"},
+      {"It is the dog's.", "It@0-2 is@3-5 the@6-9 dog@10-13' 's@13-15' .@15-16"},
+      // Elided articles.
+      {"We saw l'été.", "We@0-2 saw@3-6 l'@7-9' été@9-14' .@14-15"},
+      // The right single quotation mark: three bytes in the document.
+      {"It" + rsquo + "s fine.", "It@0-2' 's@2-6' fine@7-11 .@11-12"},
+      {"We saw l" + rsquo + "été.",
+       "We@0-2 saw@3-6 l'@7-11' été@11-16' .@16-17"},
+      // A name the expression keeps whole.
+      {"O'Neil came.", "O'Neil@0-6' came@7-11 .@11-12"},
+  };
+  TestLanguage language;
+  for (const Case& c : cases) {
+    EXPECT_EQ(language.tokens(c.text), c.tokens) << c.text;
+  }
 }
 
 }  // namespace

@@ -41,37 +41,6 @@ std::map<std::string, std::vector<std::string>> network_words() {
   return words;
 }
 
-std::string made_up_word(std::mt19937& random) {
-  static const char* const kSyllables[] = {"ka", "mo", "ri", "len", "tus", "ver", "and",
-                                           "pel", "dra", "si", "gon", "ut", "ber", "no"};
-  std::uniform_int_distribution<int> count(1, 4);
-  std::uniform_int_distribution<int> pick(0, sizeof kSyllables / sizeof *kSyllables - 1);
-  std::string word;
-  for (int n = count(random); n > 0; --n) word += kSyllables[pick(random)];
-  return word;
-}
-
-// Text of at least `bytes` bytes in the language, cut after the last whole
-// word that fits.
-std::string document(const std::vector<std::string>& known, std::size_t bytes,
-                     std::mt19937& random) {
-  std::uniform_int_distribution<int> sentence_length(6, 20);
-  std::uniform_int_distribution<std::size_t> pick(0, known.size() - 1);
-  std::bernoulli_distribution is_known(0.5);
-  std::bernoulli_distribution comma(0.1);
-  std::string text;
-  while (text.size() < bytes) {
-    const int length = sentence_length(random);
-    for (int i = 0; i < length; ++i) {
-      std::string word = is_known(random) ? known[pick(random)] : made_up_word(random);
-      if (i == 0 && word[0] >= 'a' && word[0] <= 'z') word[0] = static_cast<char>(word[0] - 32);
-      if (text.size() + word.size() + 2 > bytes) return text;
-      text += word;
-      text += i + 1 == length ? ". " : comma(random) ? ", " : " ";
-    }
-  }
-  return text;
-}
 
 std::vector<std::string> corpus(std::size_t bytes, int documents) {
   const auto words = network_words();
@@ -79,7 +48,7 @@ std::vector<std::string> corpus(std::size_t bytes, int documents) {
   std::vector<std::string> out;
   while (static_cast<int>(out.size()) < documents) {
     for (const auto& [code, known] : words) {
-      out.push_back(document(known, bytes, random));
+      out.push_back(testing::identification_document(known, bytes, random));
     }
   }
   return out;

@@ -136,12 +136,6 @@ fs::path find_in_folders(const std::string& name, const std::vector<fs::path>& f
   return fs::path();
 }
 
-int64_t now_seconds() {
-  return std::chrono::duration_cast<std::chrono::seconds>(
-             std::chrono::system_clock::now().time_since_epoch())
-      .count();
-}
-
 // Appends the configuration's "tokenizer_mapper" rows to the token map:
 // each element is [status, text, ...], and each text is one more row of
 // that status, after the rows it already has.
@@ -470,7 +464,8 @@ std::shared_ptr<LanguageModule> Engine::load_language_nolock(
   // The request protocol.
   log(wlog::kLevelInfo,
       [&](std::ostream& os) { os << kLanguageTag << "Get: " << key; });
-  if (language_cache_.find(key) == language_cache_.end()) {
+  const bool cached = language_cache_.find(key) != language_cache_.end();
+  if (!cached) {
     log(wlog::kLevelDebug,
         [&](std::ostream& os) { os << kLanguageTag << "Load: " << key; });
 
@@ -501,12 +496,14 @@ std::shared_ptr<LanguageModule> Engine::load_language_nolock(
   auto it = language_cache_.find(key);
   if (it == language_cache_.end()) fail("Could not load language:" + key);
   module->module_data = it->second;
-  module->module_data->last_access = now_seconds();
+  // A language just loaded counts as used now, so that a purge keeps the
+  // most recently used languages; only a cache hit runs the purge.
+  module->module_data->last_access = now();
   log(wlog::kLevelTrace, [&](std::ostream& os) {
     os << kLanguageTag
        << "Last access : " << module->module_data->last_access.load();
   });
-  check_language_purge();
+  if (cached) check_language_purge();
   return module;
 }
 

@@ -89,7 +89,7 @@ TEST(LanguageLoader, LoadsTheTestLanguage) {
             "Mr\\.|Mrs\\.|Dr\\.|St\\.|Inc\\.|etc\\.|e\\.g\\.|i\\.e\\.|Prof\\.");
   EXPECT_EQ(data.apostrophe_expression,
             "([A-Za-z]+)'s|([A-Za-z]+)'ll|([A-Za-z]+)'re|([A-Za-z]+)'ve|(ca)n't|"
-            "([A-Za-z]+)n't|O'[A-Z][a-z]+");
+            "([A-Za-z]+)n't|O'[A-Z][a-z]+|([ld]')[a-zàâçéèêîôû]+");
   EXPECT_EQ(data.measure_expression, "(\\$|£|€)?([0-9]+)(km|cm|kg|mi|m|g|h)?");
 
   EXPECT_FALSE(data.hmm_tables.start.empty());

@@ -10,8 +10,11 @@
 #ifndef KAVERO_LANGUAGE_LID_TESTUTIL_H_
 #define KAVERO_LANGUAGE_LID_TESTUTIL_H_
 
+#include <cstddef>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -40,6 +43,41 @@ inline std::unique_ptr<lid::LIDStore> lid_test_store(kavero::Engine& engine,
                                                      const char* options) {
   return std::make_unique<lid::LIDStore>(
       &engine, options == nullptr ? nullptr : convert_string_to_api_options(options));
+}
+
+// A word made of a few syllables that no test language has, for the
+// unknown words of generated identification texts.
+inline std::string made_up_word(std::mt19937& random) {
+  static const char* const kSyllables[] = {"ka", "mo", "ri", "len", "tus", "ver", "and",
+                                           "pel", "dra", "si", "gon", "ut", "ber", "no"};
+  std::uniform_int_distribution<int> count(1, 4);
+  std::uniform_int_distribution<int> pick(0, sizeof kSyllables / sizeof *kSyllables - 1);
+  std::string word;
+  for (int n = count(random); n > 0; --n) word += kSyllables[pick(random)];
+  return word;
+}
+
+// Text of at most `bytes` bytes in one language: sentences of 6 to 20
+// words, half of them from `known` and half made up, cut after the last
+// whole word that fits.
+inline std::string identification_document(const std::vector<std::string>& known,
+                                           std::size_t bytes, std::mt19937& random) {
+  std::uniform_int_distribution<int> sentence_length(6, 20);
+  std::uniform_int_distribution<std::size_t> pick(0, known.size() - 1);
+  std::bernoulli_distribution is_known(0.5);
+  std::bernoulli_distribution comma(0.1);
+  std::string text;
+  while (text.size() < bytes) {
+    const int length = sentence_length(random);
+    for (int i = 0; i < length; ++i) {
+      std::string word = is_known(random) ? known[pick(random)] : made_up_word(random);
+      if (i == 0 && word[0] >= 'a' && word[0] <= 'z') word[0] = static_cast<char>(word[0] - 32);
+      if (text.size() + word.size() + 2 > bytes) return text;
+      text += word;
+      text += i + 1 == length ? ". " : comma(random) ? ", " : " ";
+    }
+  }
+  return text;
 }
 
 }  // namespace testing

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <iterator>
+#include <vector>
 
 #include "analysis/blackboard.h"
 #include "analysis/navigation.h"
@@ -72,17 +74,140 @@ void demote(Token* token) {
   token->readings.emplace_back("Punct", token->literal, 1.0);
 }
 
-// Whether some token after `token` in its list is no sentence punctuation.
-bool is_followed_by_word(const Token* token) {
-  for (Annotation* a = token->next; a != nullptr; a = a->next) {
-    const Token* t = annotation_cast<Token>(a);
-    if (t != nullptr && !is_punct_sentence(t)) return true;
+// Whether token `a` lies after token `b` of the same document. Tokens of a
+// document come in order of their begin offsets; two tokens that begin at
+// the same offset are not known to be in order.
+bool lies_after(const Token* a, const Token* b) { return a->begin > b->begin; }
+
+// The first token from `from` on (in its list and the lists the walk
+// reaches by links) for which `wanted` holds; null when there is none.
+template <typename Wanted>
+Token* first_token_from(Annotation* from, Wanted&& wanted) {
+  for (Annotation* a = from; a != nullptr; a = a->next) {
+    Token* t = annotation_cast<Token>(a);
+    if (t != nullptr && wanted(t)) return t;
   }
-  return false;
+  return nullptr;
 }
 
-// The repair of one document: the sentence index position walks in step
-// with the sentence in hand.
+// The answer of a forward search for the first token with some quality,
+// kept so that a later search from a later token reuses it instead of
+// walking the same tokens again. A search starts just after `from`; its
+// answer `found` (or none up to the end of the list) holds for every later
+// start in the same list that lies before `found`, as long as the owner
+// reports every token that gains or loses the quality (changed()) and
+// forgets the answer when the list changes its end. The walk of a repair
+// mostly moves forward, so every token is walked over a bounded number of
+// times, not once per search.
+struct RememberedSearch {
+  bool valid = false;
+  const Token* from = nullptr;
+  Token* found = nullptr;
+
+  // The remembered answer for a search after `token`, or false when it does
+  // not apply.
+  bool answer(const Token* token, Token*& out) const {
+    if (!valid || (token != from && !lies_after(token, from))) return false;
+    if (found != nullptr && !lies_after(found, token)) return false;
+    out = found;
+    return true;
+  }
+  void remember(const Token* token, Token* result) {
+    valid = true;
+    from = token;
+    found = result;
+  }
+  // `token` has now the quality (`has`) or no longer has it.
+  void changed(Token* token, bool has) {
+    if (!valid || token == from) return;
+    if (!lies_after(token, from)) {
+      // Before the search, unless the order is not known.
+      if (token->begin == from->begin) valid = false;
+      return;
+    }
+    if (has) {
+      if (found == nullptr || lies_after(found, token)) {
+        found = token;
+      } else if (found != token && found->begin == token->begin) {
+        valid = false;
+      }
+    } else if (found == token) {
+      valid = false;
+    }
+  }
+};
+
+// Cuts `sentence` before `first` as split_sentence does, but leaves the
+// new sentence's initial token to the caller. The annotations from `first`
+// on move in one step.
+Sentence* cut_sentence(AnnotationCollection& document, Sentence* sentence,
+                       Annotation* first) {
+  AnnotationCollection& list = sentence->annotations;
+  auto* made = new Sentence(first->begin, sentence->end);
+  uint32_t cut_end = first->begin;
+  if (const Token* before = find_previous_token(RawPtrIterator(first), 1)) {
+    cut_end = before->end;
+  }
+  sentence->end = cut_end;
+  document.insert_after(sentence, made);
+
+  auto* concept_annotation = new Concept(made->begin, made->end, kSentenceUri);
+  made->annotations.push_back(concept_annotation);
+  made->annotations.splice_back(list, first);
+
+  // The old end annotation now closes the new sentence's concept alone.
+  Annotation* before_last =
+      made->annotations.tail != nullptr ? made->annotations.tail->prev : nullptr;
+  if (auto* old_end = annotation_cast<EndAnnotation>(before_last)) {
+    old_end->concepts.clear();
+    old_end->concepts.push_back(concept_annotation);
+    concept_annotation->end_annotation = old_end;
+  }
+
+  auto* closing = new EndAnnotation(cut_end, cut_end);
+  if (is_sentence_concept(list.head)) {
+    auto* own = static_cast<Concept*>(list.head);
+    own->end = cut_end;
+    closing->add(own);
+    own->end_annotation = closing;
+  }
+  list.push_back(closing);
+  list.push_back(new EndOfStream(cut_end));
+  return made;
+}
+
+// Joins the sentence after `sentence` into it as append_sentences does,
+// without touching the sentence index. False when no sentence follows.
+bool join_next_sentence(AnnotationCollection& document, Sentence* sentence) {
+  Sentence* next = annotation_cast<Sentence>(sentence->next);
+  if (next == nullptr) return false;
+
+  AnnotationCollection& list = sentence->annotations;
+  if (annotation_cast<EndOfStream>(list.tail) != nullptr) list.erase(list.tail);
+  if (annotation_cast<EndAnnotation>(list.tail) != nullptr &&
+      remove_safe_end_annotation_sentence(list.tail)) {
+    list.erase(list.tail);
+  }
+
+  AnnotationCollection& joined = next->annotations;
+  Annotation* joined_concept = nullptr;
+  if (is_sentence_concept(joined.head)) joined_concept = joined.unlink(joined.head);
+  if (joined.head != nullptr) list.splice_back(joined, joined.head);
+
+  sentence->end = next->end;
+  // Still names the joined sentence's concept, which is deleted below.
+  fix_sentence_end_annotation(sentence);
+
+  delete document.unlink(next);
+  delete joined_concept;
+  return true;
+}
+
+// The repair of one document, in time linear in its tokens: every cut moves
+// the rest of a sentence in one step, the searches that look ahead (for a
+// closing quote, for a word after a quote, for a new sentence's first word)
+// remember their answers, and the sentence index is rebuilt once at the end
+// rather than grown in the middle at every cut.
 class Repair {
  public:
   explicit Repair(Blackboard& blackboard)
@@ -100,12 +225,18 @@ class Repair {
       if (pass.cut) {
         a = pass.sentence;
       } else if (merge_condition(blackboard_, sentence, pass.last)) {
-        append_sentences(blackboard_, document_, index_, sentence);
+        join_next_sentence(document_, sentence);
+        // The list grew at its end: an answer of "none up to the end" no
+        // longer holds.
+        forget_searches();
       } else {
         a = sentence->next;
-        ++index_;
+        // Searches end with their sentence's list; the next sentence's
+        // tokens were never searched.
+        forget_searches();
       }
     }
+    rebuild_index();
   }
 
  private:
@@ -117,16 +248,94 @@ class Repair {
     const Token* last;
   };
 
-  // Cuts the sentence in hand before `first`; the new sentence becomes the
-  // one in hand and its index pair the current one.
-  Sentence* cut(Sentence* sentence, Token* first) {
-    Sentence* made = split_sentence(document_, sentence, first);
+  void forget_searches() {
+    for (RememberedSearch& search : closing_quotes_) search = RememberedSearch();
+    word_after_ = RememberedSearch();
+    first_word_ = RememberedSearch();
+  }
+
+  // One pair per sentence of the document list, in order.
+  void rebuild_index() {
     auto& index = blackboard_.sentences;
-    const size_t at = std::min(index_ + 1, index.size());
-    index.insert(index.begin() + static_cast<std::ptrdiff_t>(at),
-                 {made->begin, SentenceInfo(made)});
-    index_ = at;
+    index.clear();
+    for (Annotation* a = document_.head; a != nullptr; a = a->next) {
+      if (Sentence* sentence = annotation_cast<Sentence>(a)) {
+        index.emplace_back(sentence->begin, SentenceInfo(sentence));
+      }
+    }
+  }
+
+  // find_closing_quote, remembering one answer per row of the quote table.
+  Token* closing_quote(const Token* token) {
+    auto row = closing_quote_map.find(token->literal);
+    if (row == closing_quote_map.end()) return nullptr;
+    RememberedSearch& search =
+        closing_quotes_[static_cast<size_t>(std::distance(closing_quote_map.begin(), row))];
+    Token* found = nullptr;
+    if (search.answer(token, found)) return found;
+    const auto& [closing, alternative] = row->second;
+    found = first_token_from(token->next, [&](const Token* t) {
+      return t->literal == closing || (!alternative.empty() && t->literal == alternative);
+    });
+    search.remember(token, found);
+    return found;
+  }
+
+  // Whether some token after `token` in its list is no sentence
+  // punctuation. A remembered token must still be one: a demotion or a
+  // new lookup may have changed its readings since.
+  bool is_followed_by_word(const Token* token) {
+    Token* found = nullptr;
+    if (word_after_.answer(token, found) &&
+        (found == nullptr || !is_punct_sentence(found))) {
+      return found != nullptr;
+    }
+    found = first_token_from(token->next, [](const Token* t) { return !is_punct_sentence(t); });
+    word_after_.remember(token, found);
+    return found != nullptr;
+  }
+
+  // set_init_token_attribute on a sentence that a cut just made, whose
+  // first annotation after its "Sentence" concept is `first`.
+  void mark_first_word(Token* first) {
+    Token* found = first;
+    if (is_punctuation(first)) {
+      const bool known = first_word_.answer(first, found) &&
+                         (found == nullptr || !is_punctuation(found));
+      if (!known) {
+        found = first_token_from(first->next,
+                                 [](const Token* t) { return !is_punctuation(t); });
+        first_word_.remember(first, found);
+      }
+    }
+    if (found == nullptr) return;
+    found->properties.insert("init-token");
+    found->properties.erase(token_property::not_found);
+  }
+
+  // Tells the remembered searches that the readings of `token` changed.
+  void readings_changed(Token* token) {
+    word_after_.changed(token, !is_punct_sentence(token));
+    first_word_.changed(token, !is_punctuation(token));
+  }
+
+  // Sentence punctuation that does not end a sentence becomes a plain
+  // mark; a pass that starts again before it must see it as such.
+  void demote_token(Token* token) {
+    demote(token);
+    readings_changed(token);
+  }
+
+  // Cuts the sentence in hand before `first`; the new sentence becomes the
+  // one in hand.
+  Sentence* cut(Sentence* sentence, Token* first) {
+    Sentence* made = cut_sentence(document_, sentence, first);
+    mark_first_word(first);
+    // The new lookup may give `first`, or the word after it, other readings.
+    Token* following = annotation_cast<Token>(first->next);
     add_lowercase_morphdata(blackboard_, first);
+    readings_changed(first);
+    if (following != nullptr) readings_changed(following);
     return made;
   }
 
@@ -180,7 +389,7 @@ class Repair {
       // Quotation: a closed one is stepped over; an open one is counted.
       bool only_spacing_rules = false;
       if (is_quote(t1)) {
-        Token* closing = find_closing_quote(t1);
+        Token* closing = closing_quote(t1);
         if (closing == nullptr) {
           ++quotes;
           only_spacing_rules = true;
@@ -277,7 +486,7 @@ class Repair {
         }
         // Followed by more sentence punctuation or by anything else that
         // does not end the sentence here.
-        demote(t1);
+        demote_token(t1);
         move_on();
         continue;
       }
@@ -299,7 +508,11 @@ class Repair {
 
   Blackboard& blackboard_;
   AnnotationCollection& document_;
-  size_t index_ = 0;
+  // One per row of closing_quote_map, in its order.
+  std::vector<RememberedSearch> closing_quotes_ =
+      std::vector<RememberedSearch>(closing_quote_map.size());
+  RememberedSearch word_after_;
+  RememberedSearch first_word_;
 };
 
 }  // namespace
@@ -382,42 +595,8 @@ void set_init_token_attribute(AnnotationCollection& list) {
 
 Sentence* split_sentence(AnnotationCollection& document, Sentence* sentence,
                          Annotation* first) {
-  AnnotationCollection& list = sentence->annotations;
-  auto* made = new Sentence(first->begin, sentence->end);
-  uint32_t cut_end = first->begin;
-  if (const Token* before = find_previous_token(RawPtrIterator(first), 1)) {
-    cut_end = before->end;
-  }
-  sentence->end = cut_end;
-  document.insert_after(sentence, made);
-
-  auto* concept_annotation = new Concept(made->begin, made->end, kSentenceUri);
-  made->annotations.push_back(concept_annotation);
-  for (Annotation* a = first; a != nullptr;) {
-    Annotation* following = a->next;
-    made->annotations.push_back(list.unlink(a));
-    a = following;
-  }
+  Sentence* made = cut_sentence(document, sentence, first);
   set_init_token_attribute(made->annotations);
-
-  // The old end annotation now closes the new sentence's concept alone.
-  Annotation* before_last =
-      made->annotations.tail != nullptr ? made->annotations.tail->prev : nullptr;
-  if (auto* old_end = annotation_cast<EndAnnotation>(before_last)) {
-    old_end->concepts.clear();
-    old_end->concepts.push_back(concept_annotation);
-    concept_annotation->end_annotation = old_end;
-  }
-
-  auto* closing = new EndAnnotation(cut_end, cut_end);
-  if (is_sentence_concept(list.head)) {
-    auto* own = static_cast<Concept*>(list.head);
-    own->end = cut_end;
-    closing->add(own);
-    own->end_annotation = closing;
-  }
-  list.push_back(closing);
-  list.push_back(new EndOfStream(cut_end));
   return made;
 }
 
@@ -427,32 +606,13 @@ std::pair<Sentence*, size_t> append_sentences(Blackboard& blackboard,
                                               Sentence* sentence) {
   Sentence* next = annotation_cast<Sentence>(sentence->next);
   if (next == nullptr) return {nullptr, kNoIndexPosition};
-
-  AnnotationCollection& list = sentence->annotations;
-  if (annotation_cast<EndOfStream>(list.tail) != nullptr) list.erase(list.tail);
-  if (annotation_cast<EndAnnotation>(list.tail) != nullptr &&
-      remove_safe_end_annotation_sentence(list.tail)) {
-    list.erase(list.tail);
-  }
-
-  AnnotationCollection& joined = next->annotations;
-  Annotation* joined_concept = nullptr;
-  if (is_sentence_concept(joined.head)) joined_concept = joined.unlink(joined.head);
-  while (joined.head != nullptr) list.push_back(joined.unlink(joined.head));
-
-  sentence->end = next->end;
-  // Still names the joined sentence's concept, which is deleted below.
-  fix_sentence_end_annotation(sentence);
-
   auto& index = blackboard.sentences;
   auto pair = std::find_if(index.begin(), index.end(),
                            [&](const std::pair<uint32_t, SentenceInfo>& p) {
                              return p.second.sentence == next;
                            });
   if (pair != index.end()) index.erase(pair);
-
-  delete document.unlink(next);
-  delete joined_concept;
+  join_next_sentence(document, sentence);
   return {sentence, index_position};
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "language/reading.h"
 #include "language/token_flags.h"
 #include "language/sentence_layout_testutil.h"
+#include "language/sentence_repair_reference_testutil.h"
 #include "language/tokenizer_testutil.h"
 
 namespace zel {
@@ -122,6 +124,54 @@ std::string words(int n, const std::string& word) {
     out += word;
   }
   return out;
+}
+
+// The document after a repair: per sentence, every token as its literal,
+// its properties and its readings.
+std::string described(const std::vector<Sentence*>& sentences) {
+  std::string out;
+  for (Sentence* sentence : sentences) {
+    out += "[";
+    for (Token* t : tokens_of(sentence->annotations)) {
+      out += " " + t->literal + "{" + properties_of(*t) + "}/" + readings_of(*t);
+    }
+    out += " ]\n";
+  }
+  return out;
+}
+
+// A random text of the pieces the repair looks at, with "|" where the
+// splitter would have cut; `pieces` of them.
+std::string random_marked_text(std::mt19937& random, int pieces) {
+  static const char* const kPieces[] = {
+      "go", "home", "we", "stay", "The", "Then", "John", "Anna", "Smith", "Li",
+      "Paris", "etc.", "Dr.", ".", ".", "!", "?", ",", ":", "\"", "\"",
+      "\u201C", "\u201D", "\u201E", "\u00AB", "\u00BB", "#", "-"};
+  static const char* const kBetween[] = {" ", " ", " ", "", "", "  ", "\n", "|"};
+  auto pick = [&](size_t n) { return std::uniform_int_distribution<size_t>(0, n - 1)(random); };
+  std::string text = kPieces[pick(std::size(kPieces))];
+  for (int i = 1; i < pieces; ++i) {
+    text += kBetween[pick(std::size(kBetween))];
+    text += kPieces[pick(std::size(kPieces))];
+  }
+  return text;
+}
+
+// The repair must give what the plain repair gives, on short texts and on
+// sentences long enough to be cut at the token limit.
+TEST(SentenceRepair, SameResultsAsThePlainRepair) {
+  std::mt19937 random(30);
+  for (int i = 0; i < 600; ++i) {
+    const int pieces = i % 40 == 39 ? 300 + static_cast<int>(random() % 300)
+                                    : 2 + static_cast<int>(random() % 60);
+    const std::string marked = random_marked_text(random, pieces);
+    Document repaired(marked);
+    Document plain(marked);
+    fix_sentences(repaired.blackboard());
+    testing::reference_fix_sentences(plain.blackboard());
+    ASSERT_EQ(described(repaired.sentences()), described(plain.sentences())) << marked;
+    expect_consistent(repaired.blackboard(), marked);
+  }
 }
 
 TEST(SentenceRepair, TokenLimitFromTheEnvironment) {

@@ -1,6 +1,7 @@
 #include "matcher/memento_store.h"
 
 #include <algorithm>
+#include <iostream>
 #include <memory>
 
 #include "analysis/annotation.h"
@@ -35,6 +36,21 @@ Memento::const_iterator first_at_or_after(const Memento& memento,
 
 bool sort_function(const MementoData& a, const MementoData& b) {
   return a.position < b.position;
+}
+
+bool eqange_range_function(const MementoData& a, const MementoData& b) {
+  return a.text < b.text;
+}
+
+void print_memento_info(const MementoStore& store) {
+  for (const auto& [key, memento] : store.mementos) {
+    std::cout << "key:" << key << "\n";
+    for (const MementoData& entry : memento) {
+      std::cout << "location:" << entry.position << " value:" << entry.text
+                << "\n";
+    }
+  }
+  std::cout.flush();
 }
 
 void MementoStore::add(const std::string& key, const std::string& text,

@@ -36,6 +36,8 @@ struct MementoData {
 
 // Orders mementos by position.
 bool sort_function(const MementoData& a, const MementoData& b);
+// Orders mementos by text (byte order).
+bool eqange_range_function(const MementoData& a, const MementoData& b);
 
 // The mementos of one key by ascending position; among entries of one
 // position the most recently added comes first.
@@ -57,6 +59,11 @@ class MementoStore {
   // Key -> its mementos.
   std::map<std::string, Memento> mementos;
 };
+
+// A debugging aid: writes every key, in key order, as "key:" + key, then
+// each of its entries as "location:" + position + " value:" + text, one
+// line each, to standard output.
+void print_memento_info(const MementoStore& store);
 
 // The rule function "kav::set_memento": makes the document's store when it
 // has none and records every pair of the function concept (own list, then

@@ -55,6 +55,33 @@ TEST(MementoStore, EntriesOfOnePositionNewestFirstAndNoDuplicates) {
   EXPECT_EQ(entries(store, "k"), "5:c 10:b 10:a 30:d ");
 }
 
+TEST(MementoStore, PrintMementoInfoListsKeysInOrderWithTheirEntries) {
+  MementoStore store;
+  store.add("topic", "sport", 10);
+  store.add("topic", "golf", 10);
+  store.add("lang", "en", 3);
+  store.mementos["empty"];
+  ::testing::internal::CaptureStdout();
+  print_memento_info(store);
+  EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+            "key:empty\n"
+            "key:lang\n"
+            "location:3 value:en\n"
+            "key:topic\n"
+            "location:10 value:golf\n"
+            "location:10 value:sport\n");
+}
+
+TEST(MementoStore, TheTwoOrdersOfEntries) {
+  const MementoData early_b{5, "b"};
+  const MementoData late_a{9, "a"};
+  EXPECT_TRUE(sort_function(early_b, late_a));
+  EXPECT_FALSE(sort_function(late_a, early_b));
+  EXPECT_TRUE(eqange_range_function(late_a, early_b));
+  EXPECT_FALSE(eqange_range_function(early_b, late_a));
+  EXPECT_FALSE(eqange_range_function(early_b, MementoData{1, "b"}));
+}
+
 class MementoFunctions : public ::testing::Test {
  protected:
   void SetUp() override {

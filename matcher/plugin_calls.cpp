@@ -1,5 +1,7 @@
 #include "matcher/plugin_calls.h"
 
+#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include <boost/shared_ptr.hpp>
@@ -42,10 +44,37 @@ std::vector<std::string> uri_parts(const std::string& uri) {
   return {};
 }
 
+// The document the thread's match context names, watched: it expires when
+// that blackboard is destroyed, on whatever thread, so a context left
+// behind by a finished document is never handed to a plugin.
+std::weak_ptr<const void>& match_context_document() {
+  thread_local std::weak_ptr<const void> document;
+  return document;
+}
+
+void clear(runtime::Context& context) {
+  context.blackboard = nullptr;
+  context.name.clear();
+  context.sentence = nullptr;
+  context.concept_annotation = nullptr;
+  context.scope = nullptr;
+  match_context_document().reset();
+}
+
 }  // namespace
+
+zel_exception cleared_error() {
+  zel_exception error;
+  std::memset(&error, 0, sizeof(error));
+  return error;
+}
 
 runtime::Context& get_match_context() {
   thread_local runtime::Context context;
+  // The context of a document that is gone names nothing any more.
+  if (context.blackboard != nullptr && match_context_document().expired()) {
+    clear(context);
+  }
   return context;
 }
 
@@ -56,6 +85,16 @@ void set_match_context(const runtime::Context& context) {
   current.sentence = context.sentence;
   current.concept_annotation = context.concept_annotation;
   current.scope = context.scope;
+  if (context.blackboard != nullptr) {
+    match_context_document() = context.blackboard->lifetime();
+  } else {
+    match_context_document().reset();
+  }
+}
+
+void forget_match_context(const Blackboard& blackboard) {
+  runtime::Context& current = get_match_context();
+  if (current.blackboard == &blackboard) clear(current);
 }
 
 void set_plugin_context(API& plugin) {
@@ -74,8 +113,7 @@ std::string call_function_context(const EngineInterface* engine,
   const std::vector<std::string> parts = uri_parts(uri);
   if (parts.empty()) return std::string();
   const std::string& plugin_name = parts[0];
-  zel_exception error;
-  error.code = 0;
+  zel_exception error = cleared_error();
   std::string result;
   try {
     // The engine's reference may go with its cache; a copy keeps the plugin
@@ -163,8 +201,7 @@ std::string call(const EngineInterface* engine, const std::string& uri,
     });
     return std::string();
   };
-  zel_exception error;
-  error.code = 0;
+  zel_exception error = cleared_error();
   std::string result;
   try {
     boost::shared_ptr<API> plugin;
@@ -205,11 +242,24 @@ std::string PluginHandler::operator()(const runtime::Context& context) const {
   return trigger(*context.blackboard, context.name, {});
 }
 
+void set_document_property(Blackboard& blackboard, const std::string& key,
+                           const std::string& value) {
+  const PluginCollection* collection = blackboard.engine() != nullptr
+                                           ? blackboard.engine()->get_plugins()
+                                           : blackboard.plugins.get();
+  if (collection == nullptr) return;
+  for (const auto& [name, plugin] : collection->plugins) {
+    if (!plugin) continue;
+    zel_exception error = cleared_error();
+    plugin->set_document_property(key.c_str(), value.c_str(), &error);
+    omr::common::handle_exception(error);
+  }
+}
+
 void release_document(const PluginCollection& collection) {
   for (const auto& [name, plugin] : collection.plugins) {
     if (name == kPython || !plugin) continue;
-    zel_exception error;
-    error.code = 0;
+    zel_exception error = cleared_error();
     plugin->release_document(&error);
     omr::common::handle_exception(error);
   }

@@ -13,7 +13,14 @@
 //
 // Every thread has one match context: the match a plugin learns of through
 // set_plugin_context before each operation of call_function_context. It
-// starts empty and keeps the last match set on the thread.
+// starts empty and keeps the last match set on the thread, but never
+// outlives the document it names: once that blackboard is destroyed (on any
+// thread) the context is empty again, so a plugin never receives pointers
+// into a document that is gone.
+//
+// Every plugin operation gets an error record zeroed whole, code and
+// message, so a plugin that sets a code without a message raises with an
+// empty text.
 //
 // The end of a document: every loaded plugin but "python" drops what it
 // keeps for it.
@@ -83,12 +90,20 @@ std::string call(const EngineInterface* engine, const std::string& uri);
 std::string trigger(Blackboard& blackboard, const std::string& uri,
                     const std::vector<DataObject>& arguments);
 
-// The calling thread's match context, made empty on its first use.
+// An error record with every byte 0, for one plugin operation.
+zel_exception cleared_error();
+
+// The calling thread's match context, made empty on its first use and
+// emptied when the blackboard it names has been destroyed.
 runtime::Context& get_match_context();
 
 // Copies the blackboard, name, sentence, concept and scope of the context
 // into the thread's match context (its arguments stay as they are).
 void set_match_context(const runtime::Context& context);
+
+// Empties the calling thread's match context when it names the blackboard;
+// the blackboard's destructor calls it.
+void forget_match_context(const Blackboard& blackboard);
 
 // Hands the plugin the thread's match context as a MatchContextRecord.
 void set_plugin_context(API& plugin);
@@ -99,6 +114,14 @@ void set_plugin_context(API& plugin);
 struct PluginHandler {
   std::string operator()(const runtime::Context& context) const;
 };
+
+// Hands a property of the blackboard's document (key and value) to every
+// plugin of the collection of the blackboard's engine (set_analyzer), else
+// of the collection it was made with, in name order, "python" included. A
+// failure a plugin reports is raised (omr::common::handle_exception) and
+// ends the loop.
+void set_document_property(Blackboard& blackboard, const std::string& key,
+                           const std::string& value);
 
 // For every plugin of the collection, in name order, except the one named
 // "python": API::release_document, and the failure it reports raised

@@ -1,11 +1,14 @@
 #include "matcher/plugin_calls.h"
 
 #include <cstdio>
+#include <functional>
+#include <future>
 #include <memory>
 #include <stdexcept>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <boost/make_shared.hpp>
@@ -58,7 +61,10 @@ class RecordingPlugin : public API {
   void free_result(char*) override {}
   void unload(zel_exception* error) override { record("unload", error); }
   void set_plugin_context(const MatchContextRecord*) override {}
-  void set_document_property(const char*, const char*, zel_exception*) override {}
+  void set_document_property(const char* key, const char* value,
+                             zel_exception* error) override {
+    record(std::string("property ") + key + "=" + value, error);
+  }
 
  private:
   void record(const std::string& what, zel_exception* error) {
@@ -120,8 +126,9 @@ TEST(ReleaseDocument, OverAnEngineOrABlackboard) {
   EXPECT_EQ(detached->plugins, nullptr);
   release_document(*detached);
   EXPECT_EQ(log, Log{"release dates"});
+  // The engine's end tells its plugins once more, before they are unloaded.
   engine.reset();
-  EXPECT_EQ(log, (Log{"release dates", "unload dates"}));
+  EXPECT_EQ(log, (Log{"release dates", "release dates", "unload dates"}));
 }
 
 TEST(ReleaseDocument, WhenADocumentEndsItsPluginsDropItAndFailuresStayInside) {
@@ -190,6 +197,9 @@ TEST(PluginCall, TheUriNamesPluginModuleAndFunction) {
       {"test:m:f", true, "m", "f"},
       {"::test::m", false, "", ""},
       {"::test::m::f::g", false, "", ""},
+      // Refused before the engine is asked: it cannot load "absent".
+      {"::absent::m", false, "", ""},
+      {"::absent::m::f::g", false, "", ""},
       {"", false, "", ""},
   };
   testing::PluginEngine engine;
@@ -252,8 +262,11 @@ TEST(PluginCall, TheMatchContextReachesThePluginScopeFirst) {
   testing::PluginEngine engine;
   Concept concept_annotation(0, 1, "City");
   Concept scope(0, 2, "Place");
-  auto* blackboard = reinterpret_cast<Blackboard*>(&scope);
-  auto* sentence = reinterpret_cast<SentenceInfo*>(&concept_annotation);
+  std::unique_ptr<Blackboard> document = testing::make_blackboard();
+  Blackboard* blackboard = document.get();
+  Sentence sentence_annotation(0, 2);
+  SentenceInfo sentence_info(&sentence_annotation);
+  SentenceInfo* sentence = &sentence_info;
   // Nothing set on a new thread: four null pointers.
   std::thread fresh([&] { trigger_on(engine.engine.get(), "::test::m::f"); });
   fresh.join();
@@ -338,8 +351,8 @@ TEST(PluginCall, EachEntryPointReachesItsOwnOperation) {
 TEST(PluginCall, CallHandsNoMatchContextAndLogsAMissingPlugin) {
   testing::PluginEngine engine;
   Concept concept_annotation(0, 1, "City");
-  runtime::Context context(reinterpret_cast<Blackboard*>(&concept_annotation), "name",
-                           nullptr, &concept_annotation, nullptr);
+  std::unique_ptr<Blackboard> document = testing::make_blackboard();
+  runtime::Context context(document.get(), "name", nullptr, &concept_annotation, nullptr);
   set_match_context(context);
   call(engine.engine.get(), "::test::m::f");
   ASSERT_EQ(engine.plugin->calls.size(), 1u);
@@ -364,6 +377,154 @@ TEST(PluginCall, CallHandsNoMatchContextAndLogsAMissingPlugin) {
   engine.plugin->error_code = 4;
   engine.plugin->error_message = "bad call";
   EXPECT_THROW(call(engine.engine.get(), "::test::m::f"), std::logic_error);
+}
+
+TEST(DocumentProperty, EveryPluginInNameOrderPythonIncludedAFailureEndsTheLoop) {
+  Log log;
+  testing::PluginEngine engine;
+  engine.engine->get_plugins()->plugins = {
+      {"zeta", boost::make_shared<RecordingPlugin>("zeta", &log)},
+      {"python", boost::make_shared<RecordingPlugin>("python", &log)},
+      {"alpha", boost::make_shared<RecordingPlugin>("alpha", &log)},
+      {"empty", nullptr}};
+  std::unique_ptr<Blackboard> blackboard =
+      testing::make_blackboard("{}", "{}", engine.engine);
+  blackboard->set_analyzer(blackboard->analyzer);
+  set_document_property(*blackboard, "date_order", "DMY");
+  EXPECT_EQ(log, (Log{"property date_order=DMY alpha", "property date_order=DMY python",
+                      "property date_order=DMY zeta"}));
+
+  log.clear();
+  engine.engine->get_plugins()->plugins["alpha"] =
+      boost::make_shared<RecordingPlugin>("alpha", &log, 5);
+  EXPECT_THROW(set_document_property(*blackboard, "k", "v"), omr::common::JsonException);
+  EXPECT_EQ(log, Log{"property k=v alpha"});
+  engine.engine->get_plugins()->plugins.clear();
+}
+
+// Leaves bytes other than 0 where the next call's locals will be.
+__attribute__((noinline)) void dirty_stack() {
+  volatile char bytes[4096];
+  for (char& b : const_cast<char(&)[4096]>(bytes)) b = 'x';
+}
+
+// Reports every failure by its code alone, with no message, and counts the
+// error records it was handed that were not zero throughout.
+class CodeOnlyPlugin : public API {
+ public:
+  bool initialize(const char*, zel_exception*) override { return true; }
+  char* open_document(const char*, const char*, const std::vector<DataObject>&,
+                      zel_exception* error) noexcept override {
+    return fail(error);
+  }
+  char* close_document(const char*, const char*, const std::vector<DataObject>&,
+                       zel_exception* error) noexcept override {
+    return fail(error);
+  }
+  char* call(const char*, const char*, const std::vector<DataObject>&,
+             zel_exception* error) noexcept override {
+    return fail(error);
+  }
+  char* trigger(const char*, const char*, const std::vector<DataObject>&,
+                zel_exception* error) noexcept override {
+    return fail(error);
+  }
+  void release_document(zel_exception* error) override { fail(error); }
+  void free_result(char*) override {}
+  void unload(zel_exception* error) override { fail(error); }
+  void set_plugin_context(const MatchContextRecord*) override {}
+  void set_document_property(const char*, const char*, zel_exception* error) override {
+    fail(error);
+  }
+
+  int unclean_records = 0;
+
+ private:
+  char* fail(zel_exception* error) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(error);
+    for (size_t i = 0; i < sizeof(zel_exception); ++i) {
+      if (bytes[i] != 0) {
+        ++unclean_records;
+        break;
+      }
+    }
+    error->code = 3;
+    return nullptr;
+  }
+};
+
+TEST(PluginErrors, EveryRecordIsZeroedWholeSoACodeAloneRaisesAnEmptyText) {
+  testing::PluginEngine engine("other");
+  auto plugin = boost::make_shared<CodeOnlyPlugin>();
+  engine.engine->get_plugins()->plugins["codes"] = plugin;
+  std::unique_ptr<Blackboard> blackboard =
+      testing::make_blackboard("{}", "{}", engine.engine);
+  blackboard->set_analyzer(blackboard->analyzer);
+  const EngineInterface* e = engine.engine.get();
+  const std::vector<std::pair<const char*, std::function<void()>>> operations = {
+      {"open_document", [&] { open_document(e, "::codes::m::f", {}); }},
+      {"close_document", [&] { close_document(e, "::codes::m::f", {}); }},
+      {"trigger", [&] { trigger(*blackboard, "::codes::m::f", {}); }},
+      {"call", [&] { call(e, "::codes::m::f"); }},
+      {"release_document", [&] { release_document(e); }},
+      {"set_document_property", [&] { set_document_property(*blackboard, "k", "v"); }},
+  };
+  for (const auto& [name, operation] : operations) {
+    SCOPED_TRACE(name);
+    dirty_stack();
+    try {
+      operation();
+      ADD_FAILURE() << "nothing raised";
+    } catch (const std::runtime_error& error) {
+      EXPECT_STREQ(error.what(), "");
+    }
+  }
+  RuntimeLog log;
+  blackboard.reset();
+  engine.engine.reset();
+  EXPECT_TRUE(log.has("ERROR", "[PLUGIN]:release_document failed: "));
+  EXPECT_TRUE(log.has("ERROR", "[PLUGIN]:unload of codes failed: "));
+  EXPECT_EQ(plugin->unclean_records, 0);
+}
+
+TEST(MatchContext, ADocumentThatIsGoneIsNeverHandedToAPlugin) {
+  testing::PluginEngine engine;
+  std::unique_ptr<Blackboard> blackboard =
+      testing::make_blackboard("{}", "{}", engine.engine);
+  Concept concept_annotation(0, 1, "City");
+  const runtime::Context context(blackboard.get(), "::test::m::f", nullptr,
+                                 &concept_annotation, &concept_annotation);
+  set_match_context(context);
+
+  // Another thread matched the same document; it calls after the document
+  // is gone.
+  std::promise<void> set_there;
+  std::promise<void> gone;
+  std::thread other([&] {
+    set_match_context(context);
+    set_there.set_value();
+    gone.get_future().wait();
+    trigger_on(engine.engine.get(), "::test::m::f");
+  });
+  set_there.get_future().wait();
+  // Another document on this thread does not clear the context.
+  testing::make_blackboard("{}", "{}", engine.engine).reset();
+  EXPECT_EQ(get_match_context().blackboard, blackboard.get());
+
+  blackboard.reset();
+  gone.set_value();
+  other.join();
+  EXPECT_EQ(get_match_context().blackboard, nullptr);
+  EXPECT_EQ(get_match_context().concept_annotation, nullptr);
+  EXPECT_EQ(get_match_context().name, "");
+  trigger_on(engine.engine.get(), "::test::m::f");
+  ASSERT_EQ(engine.plugin->calls.size(), 2u);
+  for (const ScriptedPlugin::Call& call : engine.plugin->calls) {
+    EXPECT_EQ(call.context.blackboard, nullptr);
+    EXPECT_EQ(call.context.sentence, nullptr);
+    EXPECT_EQ(call.context.scope, nullptr);
+    EXPECT_EQ(call.context.concept_annotation, nullptr);
+  }
 }
 
 }  // namespace

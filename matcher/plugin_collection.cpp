@@ -4,6 +4,7 @@
 
 #include "api/client_exception.h"
 #include "base/logging.h"
+#include "matcher/plugin_calls.h"
 
 namespace zel {
 namespace kavero {
@@ -14,8 +15,7 @@ PluginCollection::PluginCollection() = default;
 PluginCollection::~PluginCollection() {
   for (auto& [name, plugin] : plugins) {
     if (!plugin) continue;
-    zel_exception error;
-    error.code = 0;
+    zel_exception error = cleared_error();
     try {
       plugin->unload(&error);
       omr::common::handle_exception(error);

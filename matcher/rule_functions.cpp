@@ -1,6 +1,7 @@
 #include "matcher/rule_functions.h"
 
 #include <algorithm>
+#include <exception>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -12,6 +13,7 @@
 #include "analysis/concept_insertion.h"
 #include "analysis/filter.h"
 #include "base/exception.h"
+#include "matcher/attribute_functions.h"
 #include "matcher/conjecture.h"
 #include "matcher/memento_store.h"
 #include "matcher/plugin_calls.h"
@@ -44,14 +46,15 @@ function_table() {
     missing("kav::anaphora", delayed);
     (*rows)["kav::filter"] = {immediate, FilterHandler()};
     (*rows)["kav::delete"] = {immediate, FilterHandler()};
-    missing("kav::rewrite", immediate);
-    missing("kav::push_att", delayed);
-    missing("kav::inherit", delayed);
-    missing("kav::set_document_date", immediate);
-    missing("kav::resolve_date", delayed);
+    (*rows)["kav::rewrite"] = {immediate, RewriteHandler()};
+    (*rows)["kav::push_att"] = {delayed, PushAttHandler()};
+    (*rows)["kav::inherit"] = {delayed, InheritAttHandler()};
+    (*rows)["kav::set_document_date"] = {immediate,
+                                         SetDocumentDateAttHandler()};
+    (*rows)["kav::resolve_date"] = {delayed, ResolveDateAttHandler()};
     (*rows)["kav::set_memento"] = {immediate, SetMementoHandler()};
     (*rows)["kav::has_memento"] = {immediate, HasMementoHandler()};
-    missing("kav::set_metadata", delayed);
+    (*rows)["kav::set_metadata"] = {delayed, SetMetaDataHandler()};
     return rows;
   }();
   return *table;
@@ -130,6 +133,20 @@ std::string FilterHandler::operator()(const runtime::Context& context) const {
   return std::string();
 }
 
+bool EqualFilter::check(const Annotation* annotation) const {
+  const Concept* c = annotation_cast<Concept>(annotation);
+  return c != nullptr && c->uri == text_;
+}
+
+bool EqualFilter::operator()(const Annotation* annotation) const {
+  const Concept* c = annotation_cast<Concept>(annotation);
+  return c != nullptr && !c->deleted() && c->uri == text_;
+}
+
+bool EqualFilter::operator()(const std::string& text) const {
+  return text == text_;
+}
+
 std::shared_ptr<BaseFilter> get_filter(const std::string& text) {
   if (text.size() >= 2 && text.front() == '/' && text.back() == '/') {
     try {
@@ -144,19 +161,19 @@ std::shared_ptr<BaseFilter> get_filter(const std::string& text) {
 }
 
 Concept* algin_to_top_sibling(const std::shared_ptr<BaseFilter>& filter,
-                              const Concept* c) {
-  if (c == nullptr) return nullptr;
-  auto same_span = [c](const Annotation* a) {
+                              Concept* c) {
+  if (c == nullptr) return c;
+  const auto same_span = [c](Annotation* a) {
     return a != nullptr && a->kind == kConceptKind && a->begin == c->begin &&
            a->end == c->end;
   };
-  for (Annotation* a = const_cast<Concept*>(c); same_span(a); a = a->next) {
+  for (Annotation* a = c; same_span(a); a = a->next) {
     if ((*filter)(a)) return static_cast<Concept*>(a);
   }
-  for (Annotation* a = c->prev; same_span(a); a = a->prev) {
+  for (Annotation* a = c; same_span(a); a = a->prev) {
     if ((*filter)(a)) return static_cast<Concept*>(a);
   }
-  return const_cast<Concept*>(c);
+  return c;
 }
 
 RawPtrIterator delete_concept(const std::shared_ptr<BaseFilter>& filter,

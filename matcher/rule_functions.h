@@ -20,11 +20,12 @@
 //   "kav::has_memento"       at once
 //   "kav::set_metadata"      queued
 //
-// The handlers of "kav::filter" and "kav::delete" are here, those of
-// "kav::set_memento", "kav::has_memento" and of plugin calls in
-// memento_store.h and plugin_calls.h. The others are not available
-// yet: their rows are in the table, so a name is queued or run at the time
-// the table says, and running one raises zel::Exception
+// The handlers of "kav::filter" and "kav::delete" are here, those of the
+// attribute, token, metadata and date functions in attribute_functions.h,
+// of "kav::set_memento", "kav::has_memento" in memento_store.h and of plugin
+// calls in plugin_calls.h. The others are not available yet: their rows are
+// in the table, so a name is queued or run at the time the table says, and
+// running one raises zel::Exception
 // "The rule function '<name>' is not available yet.".
 
 #ifndef KAVERO_MATCHER_RULE_FUNCTIONS_H_
@@ -33,13 +34,14 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "analysis/annotation.h"
+#include "analysis/filter.h"
 
 namespace zel {
 namespace kavero {
 
-class BaseFilter;
 class Blackboard;
 
 namespace runtime {
@@ -82,16 +84,30 @@ struct FilterHandler {
   std::string operator()(const runtime::Context& context) const;
 };
 
-// A RegexFilter for a text of at least two characters between slashes
-// (the slashes dropped), an EqualFilter for any other. A pattern that does
-// not compile is reported on standard error and gives null.
+// Passes concepts whose URI, and texts that, equal its text byte for byte.
+class EqualFilter : public BaseFilter {
+ public:
+  explicit EqualFilter(std::string text) : text_(std::move(text)) {}
+  bool check(const Annotation* annotation) const override;
+  bool operator()(const Annotation* annotation) const override;
+  bool operator()(const std::string& text) const override;
+
+ private:
+  std::string text_;
+};
+
+// The filter a rule function's argument names: a pattern between slashes
+// ("/City|Town/", at least the two slashes) gives a RegexFilter over what
+// lies between them, anything else an EqualFilter. A pattern that does not
+// compile gives null, after "Could not parse regular expression. " + the
+// error + ":" + the text and a line end on standard error.
 std::shared_ptr<BaseFilter> get_filter(const std::string& text);
 
-// Among the concepts with the same span as `c`, which lie next to it in the
-// list, the first live one that passes the filter: looking forward from `c`
-// itself, then backward. `c` when there is none.
+// Concepts of one span lie next to each other in their list: the first of
+// them after `c` (from `c` itself, forward) that passes the filter, else the
+// first before it (backward); `c` when none passes or `c` is null.
 Concept* algin_to_top_sibling(const std::shared_ptr<BaseFilter>& filter,
-                              const Concept* c);
+                              Concept* c);
 
 // Deletes (flags deleted and filtered, with the children) every live
 // concept from `first` up to `last` (excluded) that passes the filter.
