@@ -38,8 +38,8 @@ namespace {
 using FI = FilteredIterator;
 
 constexpr uint32_t kSeed = 20261211;
-constexpr int kRules = 160;
-constexpr int kSentencesPerRule = 25;
+constexpr int kRules = 700;
+constexpr int kSentencesPerRule = 6;
 // Concept URIs and their rule-input ids; "Z" has none.
 const char* const kConcepts[] = {"A", "B", "Z"};
 constexpr unsigned kTokenIds = 3;

@@ -113,11 +113,16 @@ TEST(ForwardMatcher, StartsOnlyWhereTheFirstConsumingStepCanMatch) {
       // X: ( 'a' );
       {"token", "CAPBEG:1 TK:1 CAPEND:1", "[C a] a",
        "CAPBEG1@a CAPEND1@]C | CAPBEG1@a CAPEND1@]Sentence"},
-      // A marker first (never written by the compiler) starts nowhere.
-      {"marker", "@kind=x TK:1 CAPEND:1", "a a", ""},
+      // X: ( ( ) @kind=x 'a' );  a marker consumes nothing
+      {"marker", "CAPBEG:1 CAPBEG:2 CAPEND:2 @kind=x TK:1 CAPEND:1", "a a",
+       "CAPBEG1@a CAPBEG2@a CAPEND2@a @kind=x@a CAPEND1@a | "
+       "CAPBEG1@a CAPBEG2@a CAPEND2@a @kind=x@a CAPEND1@]Sentence"},
       // X: ( .. 'b' );  starts where 'b' can, as on the afst matcher
       {"gap before a token", "CAPBEG:1 SHRTMATCH TK:2 CAPEND:1", "a b c b",
        "CAPBEG1@b CAPEND1@c | CAPBEG1@b CAPEND1@]Sentence"},
+      // X: ( ( .. ) @kind=x 'b' );
+      {"gap and marker before a token", "CAPBEG:1 CAPBEG:2 SHRTMATCH CAPEND:2 @kind=x TK:2 CAPEND:1",
+       "a b", "CAPBEG1@b CAPBEG2@b CAPEND2@b @kind=x@b CAPEND1@]Sentence"},
       // X: ( .. _ 'b' );  the gap may begin anywhere, at concepts too
       {"gap before any token", "CAPBEG:1 SHRTMATCH ANYTK TK:2 CAPEND:1", "[C a] b",
        "CAPBEG1@[Sentence CAPEND1@]Sentence | CAPBEG1@[C CAPEND1@]Sentence | "
@@ -129,11 +134,6 @@ TEST(ForwardMatcher, StartsOnlyWhereTheFirstConsumingStepCanMatch) {
                 {{"a", 1}, {"b", 2}, {"[C", 1}, {"[D", 2}});
     EXPECT_EQ(run.match(), c.results);
   }
-}
-
-TEST(ForwardMatcher, MarkerFirstMatchesFromAGivenLocation) {
-  RuleRun run("rule text=r rt=2\n  path @kind=x TK:1 CAPEND:1\n", "a b", {{"a", 1}});
-  EXPECT_EQ(run.match_location(0, "a", true), "@kind=x@a CAPEND1@b");
 }
 
 TEST(ForwardMatcher, GapKeepsTheFirstPositionFromWhichTheRestMatches) {

@@ -19,13 +19,21 @@ std::shared_ptr<::zel::afst::AFst> read_network(const std::shared_ptr<sqlite3>& 
   return make_rule_network(db.get(), name, ::zel::afst::serialization::get_fsm(db, name));
 }
 
-// The first entry of the short list that is not a gap; null when there is
-// none.
+// The first entry of the short list that is neither a gap nor a marker
+// (markers consume nothing); null when there is none.
 const State* first_step(const CollectedStates& states) {
   for (const State& step : states.short_list) {
-    if (step.type != SHRTMATCH) return &step;
+    if (step.type != SHRTMATCH && label_kind(step.type) != LABLE) return &step;
   }
   return nullptr;
+}
+
+bool gap_before(const State* first, const CollectedStates& states) {
+  for (const State& step : states.short_list) {
+    if (&step == first) return false;
+    if (step.type == SHRTMATCH) return true;
+  }
+  return false;
 }
 
 const State& checked_first_step(const std::string& name, const ::zel::afst::AFst& network,
@@ -58,7 +66,7 @@ RuleFacade::RuleFacade(std::shared_ptr<sqlite3> db, const std::string& name,
       network_(std::move(network)),
       states_(std::move(states)),
       top_level_id_(static_cast<uint32_t>(checked_first_step(name, *network_, states_).arc.ilabel)),
-      starts_with_gap_(states_.short_list.front().type == SHRTMATCH) {}
+      starts_with_gap_(gap_before(first_step(states_), states_)) {}
 
 RuleFacade::~RuleFacade() = default;
 
@@ -75,7 +83,7 @@ std::string forward_refusal(const ::zel::afst::AFst& network, const CollectedSta
   if (!is_path_in_state_order(network.fst())) {
     return "is not a single path whose states are numbered in path order";
   }
-  if (first_step(states) == nullptr) return "has no step that consumes input other than gaps";
+  if (first_step(states) == nullptr) return "has no step that consumes input other than gaps and markers";
   return std::string();
 }
 

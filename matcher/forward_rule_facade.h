@@ -2,13 +2,12 @@
 // when it loads (forward_states.h).
 //
 // Its one top-level id is the label of the first step that consumes
-// something (the first entry of the short list), passing over leading gaps
-// ("..") as the compiler's list of top-level ids does: a rule that begins
-// with a gap starts where the step after the gap can match, so that it
-// starts where the afst matcher starts it. The any-token label there means
-// the rule may start at any token and never at a concept, unless a gap
-// comes first (the gap may then begin at a concept, as it does on the afst
-// matcher).
+// something: the first entry of the short list, passing over gaps ("..")
+// and markers in front of it as the compiler's list of top-level ids does,
+// so that the rule starts where the afst matcher starts it. The any-token
+// label there means the rule may start at any token and never at a concept,
+// unless a gap comes first (the gap may then begin at a concept, as it does
+// on the afst matcher).
 
 #ifndef KAVERO_MATCHER_FORWARD_RULE_FACADE_H_
 #define KAVERO_MATCHER_FORWARD_RULE_FACADE_H_
@@ -33,7 +32,8 @@ class RuleFacade : public RuleBaseFacade {
   // Reads both records of the rule; a missing or unreadable one raises
   // zel::Exception naming it, as do a transducer that is not a single path
   // numbered in path order and a path without a consuming step other than
-  // gaps (make_rule gives such rules to the afst matcher instead).
+  // gaps and markers (make_rule gives such rules to the afst matcher
+  // instead).
   RuleFacade(std::shared_ptr<sqlite3> db, const std::string& name,
              const AttributeList& attributes);
   // The same with the rule network already read and flattened.
@@ -57,7 +57,7 @@ class RuleFacade : public RuleBaseFacade {
   bool contains_top_level_id(const unsigned& id) const;
 
   uint32_t top_level_id() const { return top_level_id_; }
-  // Whether the rule begins with a gap.
+  // Whether a gap comes before the first consuming step.
   bool starts_with_gap() const { return starts_with_gap_; }
   const std::shared_ptr<::zel::afst::AFst>& network() const { return network_; }
   const std::vector<State>& short_list() const { return states_.short_list; }

@@ -47,13 +47,14 @@ TEST(ForwardRuleFacade, AnyOtherFirstStepIsTheOnlyStart) {
   EXPECT_EQ(rule.kind(), 2u);
 }
 
-TEST(ForwardRuleFacade, LeadingGapsArePassedOver) {
-  // X: .. [City] 'be';  and X: .. _ 'be';
+TEST(ForwardRuleFacade, LeadingGapsAndMarkersArePassedOver) {
+  // X: .. [City] 'be';  X: ( .. ) @m=1 _ 'be';  X: 'be' ..;
   ScratchDomain d(
       "concept City\n"
       "rule text=r rt=2\n  path CAPBEG:1 SHRTMATCH SHRTMATCH CNCPT:City TK:4 CAPEND:1\n"
-      "rule text=s rt=2\n  path CAPBEG:1 SHRTMATCH ANYTK TK:4 CAPEND:1\n"
-      "rule text=t rt=2\n  path CAPBEG:1 TK:4 SHRTMATCH CAPEND:1\n");
+      "rule text=s rt=2\n  path CAPBEG:1 CAPBEG:2 SHRTMATCH CAPEND:2 @m=1 ANYTK TK:4 CAPEND:1\n"
+      "rule text=t rt=2\n  path CAPBEG:1 TK:4 SHRTMATCH CAPEND:1\n"
+      "rule text=u rt=2\n  path CAPBEG:1 CAPBEG:2 CAPEND:2 @m=1 TK:4 CAPEND:1\n");
   const RuleFacade concept_first(d.db(), d.rule(0), {});
   EXPECT_EQ(concept_first.top_level_id(), 0x20000001u);
   EXPECT_TRUE(concept_first.starts_with_gap());
@@ -64,13 +65,16 @@ TEST(ForwardRuleFacade, LeadingGapsArePassedOver) {
   const RuleFacade gap_later(d.db(), d.rule(2), {});
   EXPECT_EQ(gap_later.top_level_id(), 0x10000004u);
   EXPECT_FALSE(gap_later.starts_with_gap());
+  const RuleFacade marker_first(d.db(), d.rule(3), {});
+  EXPECT_EQ(marker_first.top_level_id(), 0x10000004u);
+  EXPECT_FALSE(marker_first.starts_with_gap());
 }
 
 TEST(ForwardRuleFacade, RefusesWhatTheForwardMatcherCannotWalk) {
   const std::string tail = "; the forward matcher cannot run it.";
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"path CAPBEG:1 CAPEND:1", "has no step that consumes input other than gaps"},
-      {"path CAPBEG:1 SHRTMATCH CAPEND:1", "has no step that consumes input other than gaps"},
+      {"path CAPBEG:1 CAPEND:1", "has no step that consumes input other than gaps and markers"},
+      {"path CAPBEG:1 SHRTMATCH CAPEND:1 @m=1", "has no step that consumes input other than gaps and markers"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.first);
