@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iostream>
 #include <sstream>
+#include <string>
 #include <utility>
 
 #include <utf8.h>
@@ -40,6 +41,18 @@ constexpr uint64_t kLongestText = INT32_MAX;
   std::ostringstream message;
   message << text;
   throw Exception(message);
+}
+
+// Blanks what a text holds but no reader sees: a UTF-8 byte-order mark at
+// its start and NUL bytes become blanks of the same length, so that they
+// make no token (the mark would otherwise be a word of its own before the
+// first one) while every offset stays that of the text as it was given.
+void blank_invisible_bytes(std::string& text) {
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.replace(0, 3, 3, ' ');
+  for (std::size_t at = text.find('\0'); at != std::string::npos;
+       at = text.find('\0', at + 1)) {
+    text[at] = ' ';
+  }
 }
 
 // Runs an analysis step and reports every UTF-8 error of the UTF-8 library
@@ -166,6 +179,7 @@ bool Analyzer::generate(Blackboard& blackboard, const char* text,
         throw_message("No language module to analyse the text with.");
       }
       blackboard.text.assign(text, length);
+      blank_invisible_bytes(blackboard.text);
       blackboard.text_length = length;
       blackboard.offset_table = generate_offset_mappings(
           blackboard.text.data(), static_cast<int>(length));

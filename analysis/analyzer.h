@@ -93,6 +93,9 @@ class Analyzer : public std::enable_shared_from_this<Analyzer>,
   //                 engine is told the text's size. Without a language
   //                 module zel::Exception "No language module to analyse
   //                 the text with." is raised after the open hook.
+  //                 In the copy a UTF-8 byte-order mark at the start and
+  //                 every NUL byte are white space: they make no token,
+  //                 and offsets still count their bytes.
   //   "document"    the dictionary pass runs over the annotations the
   //                 blackboard holds already; no text is read.
   //   "json"        the text is a document analysed earlier, in the result

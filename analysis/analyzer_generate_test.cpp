@@ -283,6 +283,50 @@ TEST(Generate, EveryUtf8ErrorIsOneError) {
   }
 }
 
+TEST(Generate, AByteOrderMarkAndNulBytesAreWhiteSpace) {
+  // "literal begin-end", "+" for the token with "init-token".
+  const auto layout = [](const Blackboard& blackboard) {
+    Strings out;
+    for (Sentence* sentence : sentences_of(blackboard)) {
+      out.push_back("[" + std::to_string(sentence->begin) + "-" + std::to_string(sentence->end));
+      for (Token* token : testing::tokens_of(sentence->annotations)) {
+        out.push_back(token->literal + " " + std::to_string(token->begin) + "-" +
+                      std::to_string(token->end) +
+                      (token->properties.count("init-token") > 0 ? " +" : ""));
+      }
+    }
+    return out;
+  };
+  const std::string kMark = "\xEF\xBB\xBF";
+  const std::string kNul(1, '\0');
+  struct Case {
+    const char* name;
+    std::string text;
+    Strings layout;
+  } const cases[] = {
+      {"a mark before the first word", kMark + "The dog runs.",
+       {"[3-16", "The 3-6 +", "dog 7-10", "runs 11-15", ". 15-16"}},
+      {"a mark before white space", kMark + " The dog runs.",
+       {"[4-17", "The 4-7 +", "dog 8-11", "runs 12-16", ". 16-17"}},
+      {"a mark alone", kMark, {}},
+      {"NUL between words", "The dog" + kNul + "runs.",
+       {"[0-13", "The 0-3 +", "dog 4-7", "runs 8-12", ". 12-13"}},
+      {"NUL bytes first", kNul + kNul + "The dog runs.",
+       {"[2-15", "The 2-5 +", "dog 6-9", "runs 10-14", ". 14-15"}},
+      {"NUL inside a word", "The d" + kNul + "og runs.",
+       {"[0-14", "The 0-3 +", "d 4-5", "og 6-8", "runs 9-13", ". 13-14"}},
+      {"a mark and a NUL", kMark + kNul + "The dog runs.",
+       {"[4-17", "The 4-7 +", "dog 8-11", "runs 12-16", ". 16-17"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<Blackboard> blackboard = english_document();
+    EXPECT_TRUE(generate(*blackboard, c.text));
+    EXPECT_EQ(layout(*blackboard), c.layout);
+    EXPECT_EQ(blackboard->text_length, c.text.size());
+  }
+}
+
 TEST(Generate, AnalysesTheAnnotationsABlackboardHolds) {
   // Read without the tagger, then tagged on a second document that takes
   // over the first one's annotations.

@@ -42,6 +42,11 @@ constexpr int32_t kBlockScore = 5;
 // none, which spares Latin text the walk over the table.
 constexpr uint32_t kFirstBlockCodePoint = 0x0370;
 
+// U+FEFF, the byte-order mark (also the zero-width no-break space): it lies
+// in the block of Arabic presentation forms, but any text may begin with it
+// whatever its language, so it suggests none.
+constexpr uint32_t kByteOrderMark = 0xFEFF;
+
 const char kInvalidUtf8[] = "invalid utf8";
 
 // Adds without leaving the 32-bit range: a network with absurd weights must
@@ -156,7 +161,7 @@ SectionDetectionResult character_range_detection(const char* text, unsigned long
   while (position < end) {
     const uint32_t c = utf8::next(position, end);
     result.words = saturated_add(result.words, 1);
-    if (c < kFirstBlockCodePoint) continue;
+    if (c < kFirstBlockCodePoint || c == kByteOrderMark) continue;
     for (const LanguageBlock& block : language_blocks) {
       if (std::get<0>(block) <= c && c <= std::get<1>(block)) {
         result.hits = saturated_add(result.hits, 1);

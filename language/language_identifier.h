@@ -124,7 +124,8 @@ int small_buffer_condition(int total,
 // Scores a text by Unicode blocks: for every code point, words += 1, and
 // for the block row that holds it, hits += 1 and its language gets 5 more
 // score and 1 more count. The empty code of blocks that suggest no language
-// is scored like any other. Invalid UTF-8 raises the UTF-8 library's error.
+// is scored like any other; U+FEFF (the byte-order mark) is in no block.
+// Invalid UTF-8 raises the UTF-8 library's error.
 SectionDetectionResult character_range_detection(const char* text,
                                                  unsigned long length);
 

@@ -65,6 +65,11 @@ TEST_F(LanguageIdentifier, NamesTheLanguageOfAText) {
       // Words the network does not know: the script decides.
       {"Καλημέρα κόσμε, τι κάνεις σήμερα;", "greek"},
       {"안녕하세요 세계", "korean"},
+      // The name's script decides when the English words tie with it, with
+      // or without a byte-order mark before the text (which once tied with
+      // the ideograph as Arabic).
+      {"The dog runs. 東京...", "chinese"},
+      {"\xEF\xBB\xBF" "The dog runs. 東", "chinese"},
   };
   for (const Case& c : cases) {
     const SectionDetectionResult result = identify(c.text);
@@ -107,6 +112,11 @@ TEST_F(LanguageIdentifier, NothingToDecideGivesTheDefaultLanguage) {
       {R"({"default_language": "DE", "long_names": "no"})", "", "DE"},
       {"{}", "xyzzy plugh 42 !!", "english"},
       {"{}", "   \n\t ", "english"},
+      // A byte-order mark lies in the block of Arabic presentation forms
+      // but is no Arabic: it made "arabic" of any text whose words decide
+      // nothing.
+      {"{}", "\xEF\xBB\xBF" "Dog runs.", "english"},
+      {"{}", "\xEF\xBB\xBF", "english"},
       // Ol Chiki suggests no language: its empty code is no language to
       // report.
       {"{}", "ᱚᱞ ᱪᱤᱠᱤ", "english"},
@@ -337,6 +347,13 @@ TEST(LanguageBlocksScore, ScoresEveryCodePointInABlock) {
   EXPECT_EQ(result.scores.at("EL").score, 5);
   EXPECT_EQ(result.scores.at("KO").count, 1);
   EXPECT_EQ(result.scores.at("").score, 5);
+
+  // The byte-order mark counts as a code point of no block.
+  const std::string marked = "\xEF\xBB\xBF" "α";
+  const SectionDetectionResult with_mark = character_range_detection(marked.data(), marked.size());
+  EXPECT_EQ(with_mark.words, 2);
+  EXPECT_EQ(with_mark.hits, 1);
+  EXPECT_EQ(with_mark.scores.count("AR"), 0u);
 
   const std::string broken = "α\xCE";
   EXPECT_THROW(character_range_detection(broken.data(), broken.size()), utf8::exception);

@@ -1,7 +1,10 @@
 #include "language/language_sections.h"
 
+#include <iterator>
 #include <sstream>
 #include <vector>
+
+#include <utf8.h>
 
 #include "base/json_escape.h"
 #include "language/language_names.h"
@@ -122,10 +125,13 @@ std::string LIDStore::identify_language_sections(const char* text, unsigned long
     out << "{\"begin_offset\":" << section.begin << ",\"end_offset\":" << section.end
         << ",\"language\":\"" << json::escape_string(name) << "\"";
     if (section_data()) {
-      out << ",\"text\":\""
-          << json::escape_string(
-                 std::string(text + section.begin, section.end - section.begin))
-          << "\"";
+      // The text may hold bytes that are no UTF-8, which JSON cannot carry:
+      // each invalid sequence becomes U+FFFD.
+      const char* const begin = text + section.begin;
+      std::string valid;
+      valid.reserve(section.end - section.begin);
+      utf8::replace_invalid(begin, text + section.end, std::back_inserter(valid));
+      out << ",\"text\":\"" << json::escape_string(valid) << "\"";
     }
     out << "}";
   }

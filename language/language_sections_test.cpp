@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "language/lid_testutil.h"
 
@@ -126,6 +127,32 @@ TEST_F(LanguageSections, InvalidUtf8) {
   // An invalid chunk joins the section around it.
   const std::string text = kEnglish + "\n\n\xFF\xFF\n\n" + kEnglish;
   EXPECT_EQ(sections(text), json_of({{0, text.size(), "english"}}));
+}
+
+TEST_F(LanguageSections, TheirTextIsValidJsonWhateverTheBytes) {
+  // Each invalid sequence of the text becomes U+FFFD in the section's text;
+  // the offsets stay those of the bytes.
+  const std::string kReplacement = "\xEF\xBF\xBD";
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string shown;
+  } const cases[] = {
+      {"a cut sequence at the end", "the people \xC3", "the people " + kReplacement},
+      {"stray bytes", "the \xFF\xFEpeople", "the " + kReplacement + kReplacement + "people"},
+      {"an encoded surrogate", "the \xED\xA0\x80 people", "the " + kReplacement + " people"},
+      {"an overlong slash", "the \xC0\xAF people", "the " + kReplacement + " people"},
+      {"a NUL byte", std::string("the \0 people", 12), std::string("the \0 people", 12)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string out = sections(c.text, R"({"section_data": "true"})");
+    ASSERT_TRUE(nlohmann::json::accept(out)) << out;
+    const nlohmann::json parsed = nlohmann::json::parse(out);
+    ASSERT_EQ(parsed.size(), 1u);
+    EXPECT_EQ(parsed[0]["end_offset"], c.text.size());
+    EXPECT_EQ(parsed[0]["text"], c.shown);
+  }
 }
 
 TEST(LanguageSectionParts, ValidChunksAndTheirValue) {
