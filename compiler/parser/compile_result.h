@@ -17,10 +17,9 @@
 #ifndef KAVERO_COMPILER_PARSER_COMPILE_RESULT_H_
 #define KAVERO_COMPILER_PARSER_COMPILE_RESULT_H_
 
+#include <nlohmann/json_fwd.hpp>
 #include <string>
 #include <vector>
-
-#include <nlohmann/json_fwd.hpp>
 
 #include "compiler/parser/diagnostics.h"
 

@@ -54,9 +54,7 @@ Blackboard::Blackboard(std::shared_ptr<IOptions> options_in) : Blackboard() {
   if (type == "console") result_type = console;
 }
 
-Blackboard::~Blackboard() {
-  unbind_blackboard(this);
-}
+Blackboard::~Blackboard() { unbind_blackboard(this); }
 
 }  // namespace compiler
 }  // namespace zel

@@ -81,7 +81,7 @@ class Blackboard {
   std::shared_ptr<DomainDatabase> domain_database;
   std::string output_file;
   std::string domain_file;
-  std::shared_ptr<omr::engine::Engine> engine;      // set with the option "language"
+  std::shared_ptr<omr::engine::Engine> engine;        // set with the option "language"
   std::shared_ptr<omr::analyzer::Analyzer> analyzer;  // likewise, on `engine`
   std::vector<std::string> test_domains;
   bool strict = false;

@@ -54,8 +54,7 @@ bool record(DiagnosticsInfo::MessageType type, std::string message, int line, in
   if (context != nullptr && !context->empty()) message += valid_or_replaced(*context);
   const unsigned stored_code =
       type == DiagnosticsInfo::warning ? static_cast<std::uint32_t>(code) : 0u;
-  store(blackboard.source_filename(),
-        DiagnosticsInfo(type, line, column, message, stored_code));
+  store(blackboard.source_filename(), DiagnosticsInfo(type, line, column, message, stored_code));
   return true;
 }
 
@@ -98,8 +97,9 @@ bool check_entry(const std::map<std::string, std::string>& catalogue, const char
                  const char* message) {
   auto found = catalogue.find(name);
   if (found == catalogue.end() || found->second == message) return true;
-  std::cerr << "grammar error: [" << name << "] already in the error messages with another message: ["
-            << message << "] and [" << found->second << "]";
+  std::cerr << "grammar error: [" << name
+            << "] already in the error messages with another message: [" << message << "] and ["
+            << found->second << "]";
   return false;
 }
 
@@ -125,8 +125,7 @@ void compiler_error_marker(std::string message, int line, int column) {
         DiagnosticsInfo(DiagnosticsInfo::error_marker, line, column, message, 0));
 }
 
-void compiler_strict_warning(const std::string& message, int line, int column,
-                             std::int64_t code) {
+void compiler_strict_warning(const std::string& message, int line, int column, std::int64_t code) {
   if (bound_blackboard("compiler_strict_warning").strict) {
     compiler_error(message, line, column, std::string(), 0);
   } else {
@@ -158,11 +157,11 @@ void callback_diagnostics(const std::string& file, const DiagnosticsInfo& info) 
         }
       }
     }
-    const std::size_t width =
-        file.size() + 4 +
-        (anchor != nullptr ? digits(anchor->line) + digits(anchor->column) +
-                                 diagnostic_type_to_string(*anchor).size()
-                           : digits(info.line) + digits(info.column) + std::string("unknown").size());
+    const std::size_t width = file.size() + 4 +
+                              (anchor != nullptr ? digits(anchor->line) + digits(anchor->column) +
+                                                       diagnostic_type_to_string(*anchor).size()
+                                                 : digits(info.line) + digits(info.column) +
+                                                       std::string("unknown").size());
     line << std::string(width, ' ') << info.message;
   } else {
     if (file != application_sink) line << file;

@@ -36,7 +36,7 @@ struct DiagnosticsInfo {
                   unsigned code);
 
   MessageType type;
-  std::int32_t line;    // -1: the diagnostic has no line
+  std::int32_t line;  // -1: the diagnostic has no line
   std::int32_t column;
   std::string message;  // UTF-8
   std::uint32_t code;   // 0: no code
@@ -82,8 +82,7 @@ void compiler_note(std::string message, int line, int column, std::int64_t code)
 // A line of the syntax-error display under an error (never masked).
 void compiler_error_marker(std::string message, int line, int column);
 // An error with code 0 in strict mode, else a warning with the code.
-void compiler_strict_warning(const std::string& message, int line, int column,
-                             std::int64_t code);
+void compiler_strict_warning(const std::string& message, int line, int column, std::int64_t code);
 // An error or a note that belongs to no source, stored under "app".
 void application_error(const std::string& message);
 void application_note(const std::string& message);

@@ -14,9 +14,8 @@
 #ifndef KAVERO_COMPILER_PARSER_SOURCE_ITERATOR_H_
 #define KAVERO_COMPILER_PARSER_SOURCE_ITERATOR_H_
 
-#include <cstdint>
-
 #include <boost/iterator/iterator_adaptor.hpp>
+#include <cstdint>
 
 namespace zel {
 namespace compiler {

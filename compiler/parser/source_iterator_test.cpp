@@ -1,9 +1,9 @@
 #include "compiler/parser/source_iterator.h"
 
+#include <gtest/gtest.h>
+
 #include <iterator>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace zel {
 namespace compiler {

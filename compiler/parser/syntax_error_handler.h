@@ -20,9 +20,8 @@
 #ifndef KAVERO_COMPILER_PARSER_SYNTAX_ERROR_HANDLER_H_
 #define KAVERO_COMPILER_PARSER_SYNTAX_ERROR_HANDLER_H_
 
-#include <string>
-
 #include <boost/variant/get.hpp>
+#include <string>
 
 #include "compiler/parser/source_iterator.h"
 
@@ -40,9 +39,8 @@ struct ErrorHandlerImpl {
   // (boost::spirit::info): a named rule is described by its name; a literal
   // by its text.
   template <typename Info>
-  void operator()(const Diagnostics& catalogue, const std::string& rule_name,
-                  SourceIterator first, SourceIterator last, SourceIterator where,
-                  const Info& what) const {
+  void operator()(const Diagnostics& catalogue, const std::string& rule_name, SourceIterator first,
+                  SourceIterator last, SourceIterator where, const Info& what) const {
     if (const auto* text = boost::get<std::string>(&what.value)) {
       report(catalogue, rule_name, first, last, where, *text);
     } else {

@@ -19,15 +19,14 @@
 #ifndef KAVERO_COMPILER_PARSER_SYNTAX_TREE_H_
 #define KAVERO_COMPILER_PARSER_SYNTAX_TREE_H_
 
+#include <boost/optional.hpp>
+#include <boost/variant.hpp>
 #include <cstdint>
 #include <map>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <boost/optional.hpp>
-#include <boost/variant.hpp>
 
 #include "base/attribute_string.h"
 #include "compiler/parser/source_iterator.h"
@@ -67,8 +66,7 @@ bool operator!=(const AssignCaptureGroup& a, const AssignCaptureGroup& b);
 //   2 a list of assignments (a bracketed "trigger" list)
 //   3 an attribute list ("attributes")
 using AttributeValue =
-    boost::variant<std::string, AssignCaptureGroup, std::vector<AssignCaptureGroup>,
-                   AttributeList>;
+    boost::variant<std::string, AssignCaptureGroup, std::vector<AssignCaptureGroup>, AttributeList>;
 
 // ---------------------------------------------------------------------------
 // Rule bodies.
@@ -105,7 +103,7 @@ struct RuleToken {
   // The repetition suffix: "*", "+", "?", or the text between the braces of
   // {n} and {n,m}; empty when there is none.
   std::string closure;
-  std::set<std::string> components;  // c'...' items
+  std::set<std::string> components;   // c'...' items
   boost::optional<std::string> head;  // h'...' item
   std::uint32_t id = 0;
   Position position;
@@ -133,8 +131,8 @@ struct RuleOperator {
 // Name[^ ... ^] whose carets anchor the pattern at the start and the end of
 // the annotated span.
 struct RuleConcept {
-  std::string name;         // namespaces joined with "::"
-  AttributeList attributes;  // from @(...), empty when absent
+  std::string name;                           // namespaces joined with "::"
+  AttributeList attributes;                   // from @(...), empty when absent
   boost::optional<std::string> begin_marker;  // "^" when the brackets open with one
   RuleNodes nodes;                            // inside [...]; empty without brackets
   boost::optional<std::string> end_marker;    // "^" when the brackets close with one

@@ -36,8 +36,7 @@ BOOST_FUSION_ADAPT_STRUCT(zel::compiler::ast::node::Rule, capture, line)
 BOOST_FUSION_ADAPT_STRUCT(zel::compiler::ast::node::LexiconEntry, text, secondary, position,
                           normalized)
 
-BOOST_FUSION_ADAPT_STRUCT(zel::compiler::ast::node::Lexicon, attributes, entries, assignment,
-                          line)
+BOOST_FUSION_ADAPT_STRUCT(zel::compiler::ast::node::Lexicon, attributes, entries, assignment, line)
 
 BOOST_FUSION_ADAPT_STRUCT(zel::compiler::ast::node::Namespace, name, statements)
 

@@ -1,14 +1,14 @@
 #include "compiler/parser/syntax_tree_adapted.h"
 
-#include <string>
-#include <type_traits>
+#include <gtest/gtest.h>
 
 #include <boost/fusion/include/at_c.hpp>
 #include <boost/fusion/include/size.hpp>
-#include <boost/phoenix/operator.hpp>
 #include <boost/phoenix/bind/bind_member_variable.hpp>
+#include <boost/phoenix/operator.hpp>
 #include <boost/spirit/include/qi.hpp>
-#include <gtest/gtest.h>
+#include <string>
+#include <type_traits>
 
 namespace zel {
 namespace compiler {
@@ -24,9 +24,9 @@ namespace phx = boost::phoenix;
 static_assert(fusion::result_of::size<RuleToken>::value == 10);
 static_assert(std::is_same_v<fusion::result_of::value_at_c<RuleToken, 4>::type, std::string>,
               "the closure is the token grammar's fifth item");
-static_assert(std::is_same_v<fusion::result_of::value_at_c<RuleToken, 7>::type,
-                             boost::optional<TokenLength>>,
-              "the length is its eighth");
+static_assert(
+    std::is_same_v<fusion::result_of::value_at_c<RuleToken, 7>::type, boost::optional<TokenLength>>,
+    "the length is its eighth");
 static_assert(std::is_same_v<fusion::result_of::value_at_c<RuleConcept, 2>::type,
                              boost::optional<std::string>>,
               "the begin marker follows the attributes");
@@ -42,7 +42,8 @@ struct Grammar {
     value = qi::lexeme[qi::char_('"') >> *~qi::char_('"') >> qi::char_('"')];
     attribute = name >> '=' >> value;
     assignment = name >> -(qi::lit('@') >> '(' >> (attribute % ',') >> ')');
-    token = qi::lexeme["'" >> qi::as_string[+qi::alpha][phx::bind(&RuleToken::stem, qi::_val) = qi::_1] >>
+    token = qi::lexeme["'" >>
+                       qi::as_string[+qi::alpha][phx::bind(&RuleToken::stem, qi::_val) = qi::_1] >>
                        "'"];
     node = capture | token;
     capture = '{' >> +node >> '}' >> -('=' >> assignment);

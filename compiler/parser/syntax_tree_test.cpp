@@ -1,9 +1,9 @@
 #include "compiler/parser/syntax_tree.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "compiler/parser/syntax_tree_visitor.h"
 
@@ -35,12 +35,16 @@ TEST(AttributeValue, AlternativesKeepTheirStoredIndex) {
 
 // The passes dispatch on these indexes; they are fixed.
 TEST(SyntaxTree, UnionAlternativesKeepTheirIndex) {
-  const Statement statements[] = {Lexicon(), Rule(),     Namespace(),           Instance(),
-                                  PriorityGroup(), Variable(), AnnotationDefinition(),
+  const Statement statements[] = {Lexicon(),
+                                  Rule(),
+                                  Namespace(),
+                                  Instance(),
+                                  PriorityGroup(),
+                                  Variable(),
+                                  AnnotationDefinition(),
                                   StatementDecorator()};
   for (int i = 0; i < 8; ++i) EXPECT_EQ(statements[i].which(), i) << i;
-  const RuleNode nodes[] = {RuleCapture(), RuleToken(), RuleConcept(), RuleGroup(),
-                            RuleOperator()};
+  const RuleNode nodes[] = {RuleCapture(), RuleToken(), RuleConcept(), RuleGroup(), RuleOperator()};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(nodes[i].which(), i) << i;
 }
 
@@ -165,9 +169,7 @@ class Recorder : public Visitor<Recorder, true> {
     Visitor::operator()(concept_reference);
   }
   void operator()(const RuleToken& token) { seen.push_back("token " + *token.stem); }
-  void operator()(const RuleOperator& op) {
-    seen.push_back("operator " + std::to_string(op.type));
-  }
+  void operator()(const RuleOperator& op) { seen.push_back("operator " + std::to_string(op.type)); }
   void operator()(const Lexicon&) { seen.push_back("lexicon"); }
 
   std::vector<std::string> seen;
@@ -178,10 +180,9 @@ TEST(Visitor, SeesParentsFirstAndDescendsDepthFirst) {
   root.statements.push_back(Lexicon());
   Recorder recorder;
   recorder(root);
-  EXPECT_EQ(recorder.seen,
-            (std::vector<std::string>{"namespace ns", "rule", "group", "token a", "operator 2",
-                                      "concept Person", "token b", "capture Inner", "token c",
-                                      "lexicon"}));
+  EXPECT_EQ(recorder.seen, (std::vector<std::string>{"namespace ns", "rule", "group", "token a",
+                                                     "operator 2", "concept Person", "token b",
+                                                     "capture Inner", "token c", "lexicon"}));
 }
 
 // A pass that changes the tree: renames every token stem.

@@ -20,9 +20,8 @@
 #ifndef KAVERO_COMPILER_PARSER_SYNTAX_TREE_VISITOR_H_
 #define KAVERO_COMPILER_PARSER_SYNTAX_TREE_VISITOR_H_
 
-#include <type_traits>
-
 #include <boost/variant/apply_visitor.hpp>
+#include <type_traits>
 
 #include "compiler/parser/syntax_tree.h"
 
