@@ -13,6 +13,7 @@
 #include "analysis/concept_insertion.h"
 #include "analysis/filter.h"
 #include "base/exception.h"
+#include "matcher/anaphora.h"
 #include "matcher/attribute_functions.h"
 #include "matcher/conjecture.h"
 #include "matcher/memento_store.h"
@@ -26,24 +27,11 @@ namespace {
 
 using Handler = boost::function<std::string(const runtime::Context&)>;
 
-// The handler of a built-in whose implementation is not available yet.
-struct NotAvailableHandler {
-  std::string name;
-  std::string operator()(const runtime::Context&) const {
-    std::ostringstream message;
-    message << "The rule function '" << name << "' is not available yet.";
-    throw Exception(message);
-  }
-};
-
 const std::map<std::string, std::pair<execution_time, Handler>>&
 function_table() {
   static const auto* table = [] {
     auto* rows = new std::map<std::string, std::pair<execution_time, Handler>>;
-    auto missing = [&](const char* name, execution_time when) {
-      (*rows)[name] = {when, NotAvailableHandler{name}};
-    };
-    missing("kav::anaphora", delayed);
+    (*rows)["kav::anaphora"] = {delayed, anaphora::Handler()};
     (*rows)["kav::filter"] = {immediate, FilterHandler()};
     (*rows)["kav::delete"] = {immediate, FilterHandler()};
     (*rows)["kav::rewrite"] = {immediate, RewriteHandler()};

@@ -22,11 +22,8 @@
 //
 // The handlers of "kav::filter" and "kav::delete" are here, those of the
 // attribute, token, metadata and date functions in attribute_functions.h,
-// of "kav::set_memento", "kav::has_memento" in memento_store.h and of plugin
-// calls in plugin_calls.h. The others are not available yet: their rows are
-// in the table, so a name is queued or run at the time the table says, and
-// running one raises zel::Exception
-// "The rule function '<name>' is not available yet.".
+// of "kav::set_memento" and "kav::has_memento" in memento_store.h, of
+// "kav::anaphora" in anaphora.h and of plugin calls in plugin_calls.h.
 
 #ifndef KAVERO_MATCHER_RULE_FUNCTIONS_H_
 #define KAVERO_MATCHER_RULE_FUNCTIONS_H_
