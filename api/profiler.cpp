@@ -25,6 +25,25 @@ void Profiler::hit(const std::string& rule, const Concept* concept_annotation) {
   }
 }
 
+void Profiler::start(const std::string& name) {
+  Info& info = timings[name];
+  if (info.name.empty()) info.name = name;
+  info.start = std::chrono::system_clock::now();
+}
+
+void Profiler::stop(const std::string& name) {
+  auto position = timings.find(name);
+  // A unit that only counted hits has no start.
+  if (position == timings.end() ||
+      position->second.start == std::chrono::system_clock::time_point()) {
+    return;
+  }
+  Info& info = position->second;
+  info.total += std::chrono::duration<double, std::nano>(std::chrono::system_clock::now() -
+                                                         info.start)
+                    .count();
+}
+
 }  // namespace profiler
 }  // namespace kavero
 }  // namespace zel

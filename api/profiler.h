@@ -57,6 +57,13 @@ class Profiler {
   // literal text of its range.
   void hit(const std::string& rule, const Concept* concept_annotation);
 
+  // Notes the wall-clock time as the start of the named unit (made on first
+  // use).
+  void start(const std::string& name);
+  // Adds the time since the unit's last start to its total; a name never
+  // started is ignored.
+  void stop(const std::string& name);
+
   // Unit name -> its record.
   std::map<std::string, Info> timings;
   // Concept name -> matched text -> the rules that produced it.
