@@ -71,6 +71,9 @@ std::shared_ptr<IStore> create_store(std::shared_ptr<EngineInterface>,
 }
 
 }  // namespace long_term
+
+void apply(Blackboard*) { not_available("Running the instance stores"); }
+
 }  // namespace instances
 }  // namespace kavero
 }  // namespace zel

@@ -93,6 +93,12 @@ std::shared_ptr<IStore> create_store(std::shared_ptr<EngineInterface> engine,
                                      const std::shared_ptr<IOptions>& options);
 
 }  // namespace long_term
+
+// Runs the blackboard's short-term store and its analyzer's long-term store
+// over the concepts of the document, after the rules of a domain's
+// "instances" cluster. Not available yet: raises zel::Exception.
+void apply(Blackboard* blackboard);
+
 }  // namespace instances
 }  // namespace kavero
 }  // namespace zel

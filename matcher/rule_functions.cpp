@@ -10,8 +10,11 @@
 
 #include "analysis/annotation.h"
 #include "analysis/blackboard.h"
+#include "analysis/concept_insertion.h"
+#include "analysis/filter.h"
 #include "base/exception.h"
 #include "matcher/attribute_functions.h"
+#include "matcher/conjecture.h"
 #include "matcher/memento_store.h"
 #include "matcher/plugin_calls.h"
 #include "matcher/runtime_context.h"
@@ -41,8 +44,8 @@ function_table() {
       (*rows)[name] = {when, NotAvailableHandler{name}};
     };
     missing("kav::anaphora", delayed);
-    missing("kav::filter", immediate);
-    missing("kav::delete", immediate);
+    (*rows)["kav::filter"] = {immediate, FilterHandler()};
+    (*rows)["kav::delete"] = {immediate, FilterHandler()};
     (*rows)["kav::rewrite"] = {immediate, RewriteHandler()};
     (*rows)["kav::push_att"] = {delayed, PushAttHandler()};
     (*rows)["kav::inherit"] = {delayed, InheritAttHandler()};
@@ -87,7 +90,7 @@ void apply_function(Blackboard& blackboard, const runtime::Context& context) {
 void apply_delayed_functions(Blackboard& blackboard) {
   std::vector<DelayedFunction> pending;
   pending.swap(blackboard.delayed_functions);
-  std::sort(pending.begin(), pending.end(),
+  std::stable_sort(pending.begin(), pending.end(),
             [](const DelayedFunction& a, const DelayedFunction& b) {
               return *a.second.concept_annotation < *b.second.concept_annotation;
             });
@@ -104,6 +107,30 @@ void apply_delayed_functions(Blackboard& blackboard) {
 
 bool operator<(const Concept& a, const Concept& b) {
   return a.begin < b.begin || (a.begin == b.begin && a.end < b.end);
+}
+
+std::string FilterHandler::operator()(const runtime::Context& context) const {
+  Concept* function = context.concept_annotation;
+  const std::string& target = function->get_attribute("concept");
+  if (target.empty()) return std::string();
+  std::shared_ptr<BaseFilter> filter = get_filter(target);
+  if (!filter) return std::string();
+  Concept* top = algin_to_top_sibling(filter, function);
+  RawPtrIterator last(top->end_annotation);
+  if (count_valid_attributes(function->attributes) == 1) {
+    delete_concept(filter, RawPtrIterator(top), last);
+    delete_conjecture(*context.blackboard, top, top->uri);
+    top->flags.set(kDeleted);
+    top->flags.set(kFiltered);
+    function->flags.set(kDeleted);
+    mark_childeren_as_deleted(top, kDeleted);
+    mark_childeren_as_deleted(top, kFiltered);
+  } else {
+    function->flags.set(kDeleted);
+    delete_concept_attributes(filter, RawPtrIterator(top), last,
+                              function->attributes);
+  }
+  return std::string();
 }
 
 bool EqualFilter::check(const Annotation* annotation) const {
@@ -147,6 +174,47 @@ Concept* algin_to_top_sibling(const std::shared_ptr<BaseFilter>& filter,
     if ((*filter)(a)) return static_cast<Concept*>(a);
   }
   return c;
+}
+
+RawPtrIterator delete_concept(const std::shared_ptr<BaseFilter>& filter,
+                              RawPtrIterator first, RawPtrIterator last) {
+  for (RawPtrIterator it = first; it != last; ++it) {
+    Annotation* a = *it;
+    if (!(*filter)(a)) continue;
+    Concept* c = static_cast<Concept*>(a);
+    c->flags.set(kDeleted);
+    c->flags.set(kFiltered);
+    mark_childeren_as_deleted(c, kDeleted);
+    mark_childeren_as_deleted(c, kFiltered);
+  }
+  return last;
+}
+
+void delete_concept_attributes(const std::shared_ptr<BaseFilter>& filter,
+                               RawPtrIterator first, RawPtrIterator last,
+                               const ConceptAttributes& pairs) {
+  for (RawPtrIterator it = first; it != last; ++it) {
+    Annotation* a = *it;
+    if (!(*filter)(a)) continue;
+    Concept* c = static_cast<Concept*>(a);
+    for (const Attribute& pair : pairs.own) {
+      if (c->has_attribute(pair.first)) {
+        c->remove_attribute(pair.first, to_string(pair.second));
+      }
+    }
+  }
+}
+
+size_t count_valid_attributes(const ConceptAttributes& attributes) {
+  size_t n = attributes.own.size();
+  if (attributes.store) n += attributes.store->size();
+  if (n <= 1) return n;
+  if (attributes.has_attribute("_rule")) {
+    --n;
+    if (n == 1) return 1;
+  }
+  if (attributes.has_attribute("_domain")) --n;
+  return n;
 }
 
 }  // namespace kavero
