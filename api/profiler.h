@@ -1,11 +1,16 @@
 // The rule profiler of one document.
 //
-// A blackboard makes one when its option "profiler" is on, and its concept
-// inserter then reports every concept a rule inserted (hit): per rule, how
-// many concepts of each name it produced, and per concept name and matched
-// text, which rules produced it (the "_rule" locations the rule executor
-// attaches). Timing the rules and the report come with the rule matchers
-// and the result functions that feed and read them.
+// A blackboard makes one when its option "profiler" is on. The rule runner
+// then registers the rules of every collection it runs (init) and times
+// each rule's work (start, stop); the lexicon lookup times each lexicon the
+// same way; the blackboard's concept inserter reports every concept a rule
+// inserted (hit): per rule, how many concepts of each name it produced, and
+// per concept name and matched text, which rules produced it (the "_rule"
+// locations the rule executor attaches). The report that the C interface
+// asks for is not available yet.
+//
+// A profiler belongs to its document and is used on the thread that
+// analyses it.
 
 #ifndef KAVERO_API_PROFILER_H_
 #define KAVERO_API_PROFILER_H_
@@ -20,16 +25,20 @@ namespace zel {
 namespace kavero {
 
 class Concept;
+class DomainInterface;
+class RuleCollectionBase;
 
 namespace profiler {
 
 // One timed unit (a rule, a lexicon).
 struct Info {
   std::string name;
+  // When the unit's current run started.
   std::chrono::system_clock::time_point start;
   int64_t unused = 0;
   // Nanoseconds.
   double total = 0;
+  // How often the unit was started.
   uint32_t count = 0;
   // Concept name -> how many the unit produced.
   std::map<std::string, uint64_t> hits;
@@ -42,32 +51,63 @@ struct HitRuleInfo {
   bool operator<(const HitRuleInfo& other) const { return rule < other.rule; }
 };
 
-class Profiler {
+class ProfilerInterface {
+ public:
+  // Prepares the profile of one rule collection of the domain.
+  virtual void init(DomainInterface* domain, const RuleCollectionBase& collection) = 0;
+  // Opens one timed run of the unit.
+  virtual void start(const std::string& name) = 0;
+  // Closes the unit's run.
+  virtual void stop(const std::string& name) = 0;
+  // Records a concept the rule inserted.
+  virtual void hit(const std::string& rule, const Concept* concept_annotation) = 0;
+  // The report as a JSON text.
+  virtual const std::string& report() const = 0;
+  // Forgets the timings.
+  virtual void clear() = 0;
+  virtual ~ProfilerInterface();
+};
+
+class Profiler : public ProfilerInterface {
  public:
   // An empty profiler.
   Profiler();
-  ~Profiler();
+  ~Profiler() override;
 
   Profiler(const Profiler&) = delete;
   Profiler& operator=(const Profiler&) = delete;
 
+  // Merges the source file names of the domain's incremental twin (its
+  // database path with the extension ".dom_inc", record
+  // "uniq_id_2_filename_map") into `files`, names already known kept, and
+  // gives every rule of the collection a timing entry (count 0) unless it
+  // has one. A domain without a twin file, or no domain, only registers
+  // the rules; errors of the container that reads the twin propagate.
+  void init(DomainInterface* domain, const RuleCollectionBase& collection) override;
+  // Adds one run to the unit's count (making its entry on first use) and
+  // notes the time as the run's start.
+  void start(const std::string& name) override;
+  // Adds the time since the unit's start to its total; a unit that has no
+  // entry is ignored.
+  void stop(const std::string& name) override;
   // Records that the rule inserted the concept: nothing for a name that
   // begins with "$"; otherwise one more hit of the name for the rule, and
   // every "_rule" value of the concept's own list under the name and the
   // literal text of its range.
-  void hit(const std::string& rule, const Concept* concept_annotation);
-
-  // Notes the wall-clock time as the start of the named unit (made on first
-  // use).
-  void start(const std::string& name);
-  // Adds the time since the unit's last start to its total; a name never
-  // started is ignored.
-  void stop(const std::string& name);
+  void hit(const std::string& rule, const Concept* concept_annotation) override;
+  // Raises zel::Exception: the report is not available yet.
+  const std::string& report() const override;
+  // Empties the timings; the matches and file names stay.
+  void clear() override;
 
   // Unit name -> its record.
   std::map<std::string, Info> timings;
   // Concept name -> matched text -> the rules that produced it.
   std::map<std::string, std::map<std::string, std::set<HitRuleInfo>>> matches;
+  // Source file id -> source file name.
+  std::map<std::string, std::string> files;
+  // The text of the last report.
+  std::string report_text;
 };
 
 }  // namespace profiler

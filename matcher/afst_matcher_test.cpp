@@ -3,7 +3,6 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "base/output_capture_testutil.h"
 #include "matcher/afst_rule_facade.h"
 #include "matcher/compiled_domain_testutil.h"
+#include "matcher/match_dump_testutil.h"
 #include "matcher/rule_labels.h"
 
 // Rules are written by the compiled-domain writer as the compiler would
@@ -31,52 +31,8 @@ namespace {
 using FI = FilteredIterator;
 using testing::ScratchDomain;
 
-// The annotation as the document helper dumps it: a token's literal, "[URI"
-// for a concept, "]A,B" for an end annotation, "$" for the end of stream,
-// "-" for none.
-std::string name_of(const Annotation* a) {
-  if (a == nullptr) return "-";
-  switch (a->kind) {
-    case kTokenKind:
-      return static_cast<const Token*>(a)->literal;
-    case kConceptKind:
-      return "[" + static_cast<const Concept*>(a)->uri;
-    case kEndAnnotationKind: {
-      std::string out = "]";
-      for (const Annotation* c : static_cast<const EndAnnotation*>(a)->concepts) {
-        if (out.size() > 1) out += ",";
-        out += static_cast<const Concept*>(c)->uri;
-      }
-      return out;
-    }
-    case kEndOfStreamKind:
-      return "$";
-    default:
-      return "?";
-  }
-}
-
-std::string label_name(MatcherInterface& m, unsigned label) {
-  if (label_kind(label) == LABLE) return m.input_symbol(static_cast<int>(label));
-  std::ostringstream out;
-  forward::print_type_string(out, label_kind(label));
-  out << std::dec << label_index(label);
-  return out.str();
-}
-
-std::string dump(MatcherInterface& m) {
-  std::string out;
-  for (const MatchResult& result : m.matches()) {
-    if (!out.empty()) out += " | ";
-    std::string entries;
-    for (const MatchEntry& entry : result) {
-      if (!entries.empty()) entries += " ";
-      entries += label_name(m, std::get<1>(entry)) + "@" + name_of(std::get<0>(entry));
-    }
-    out += entries;
-  }
-  return out;
-}
+std::string name_of(const Annotation* a) { return testing::annotation_name(a); }
+std::string dump(MatcherInterface& m) { return testing::dump_matches(m); }
 
 // A domain and a one-sentence document. `ids` pushes rule-input ids by
 // hand: "lit" to every token with that literal, "[URI" to every concept

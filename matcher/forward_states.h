@@ -17,6 +17,8 @@
 #include <fst/arc.h>
 #include <fst/vector-fst.h>
 
+#include "core-afst/visitor.h"
+
 namespace zel {
 namespace kavero {
 namespace matcher {
@@ -37,6 +39,29 @@ struct CollectedStates {
 
 // Both lists empty for a transducer without a start state.
 CollectedStates collect_states(const std::shared_ptr<fst::VectorFst<fst::StdArc>>& fst);
+
+// Whether the lists collect_states() makes of the transducer are its path:
+// every state has at most one arc, the first arc leaves the start state,
+// each arc leads to the state whose arc is collected next, and the last arc
+// leads to a state without arcs. A transducer that is not a single path, or
+// whose states are not numbered in path order, gives false; its rule must
+// run on the afst matcher.
+bool is_path_in_state_order(const fst::VectorFst<fst::StdArc>& fst);
+
+// The same per-arc rule as a network visitor: each visited arc is appended
+// to the lists of `out`. Walked with travers(), it gives what
+// collect_states() gives.
+class CollectorData : public ::zel::afst::Visitor {
+ public:
+  CollectorData(fst::VectorFst<fst::StdArc>* network, CollectedStates* out);
+  ~CollectorData() override;
+
+  void visit(const int& state, const fst::StdArc& arc) override;
+  using ::zel::afst::Visitor::visit;
+
+ private:
+  CollectedStates* out_;
+};
 
 }  // namespace forward
 }  // namespace matcher

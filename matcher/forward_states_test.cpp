@@ -1,6 +1,8 @@
 #include "matcher/forward_states.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +65,42 @@ TEST(CollectStates, StartStateFirstThenTheOthersInIdOrder) {
       collect_states(zel::afst::serialization::get_fsm(d.db(), d.rule(1)));
   EXPECT_TRUE(none.full_list.empty());
   EXPECT_TRUE(none.short_list.empty());
+}
+
+TEST(CollectStates, TheVisitorCollectsTheSameLists) {
+  ScratchDomain d(
+      "rule text=r\n"
+      "  arc 2 0 CAPBEG:1\n  arc 0 1 TK:2\n  arc 0 3 ATT@a=1\n  arc 1 3 @m=1\n  final 3\n"
+      "  start 2\n");
+  auto network = zel::afst::serialization::get_fsm(d.db(), d.rule(0));
+  CollectedStates visited;
+  CollectorData(network.get(), &visited).travers();
+  const CollectedStates collected = collect_states(network);
+  EXPECT_EQ(steps(visited.full_list), steps(collected.full_list));
+  EXPECT_EQ(steps(visited.short_list), steps(collected.short_list));
+  EXPECT_EQ(steps(visited.full_list), "60000000/1 10000000/2 50000000/4 5/0 ");
+}
+
+TEST(CollectStates, PathInStateOrder) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      {"  path CAPBEG:1 TK:1 CAPEND:1\n", true},
+      {"  arc 2 0 TK:1\n  arc 0 1 TK:2\n  final 1\n  start 2\n", true},
+      // A state without arcs may stand anywhere in the numbering.
+      {"  arc 0 2 TK:1\n  arc 2 1 TK:2\n  final 1\n", true},
+      {"  arc 0 2 TK:1\n  arc 1 3 TK:3\n  arc 2 1 TK:2\n  final 3\n", false},
+      {"  arc 0 1 TK:1\n  arc 0 1 TK:2\n  final 1\n", false},
+      {"  arc 0 1 TK:1\n  arc 1 0 TK:2\n  final 1\n", false},
+      // The start state has no arc, another state has.
+      {"  arc 1 2 TK:1\n  final 2\n", false},
+      {"  arc 0 1 TK:1\n  arc 2 3 TK:2\n  final 3\n", false},
+      {"  arc 0 1 TK:1\n  start none\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.first);
+    ScratchDomain d("rule text=r\n" + c.first);
+    EXPECT_EQ(is_path_in_state_order(*zel::afst::serialization::get_fsm(d.db(), d.rule(0))),
+              c.second);
+  }
 }
 
 }  // namespace

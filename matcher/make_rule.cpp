@@ -22,8 +22,10 @@ std::shared_ptr<RuleInterface> make_rule(std::shared_ptr<sqlite3> db, const std:
     auto network =
         make_rule_network(db.get(), name, zel::afst::serialization::get_fsm(db, name));
     matcher::forward::CollectedStates states = matcher::forward::collect_states(network->transducer());
-    // A path of capture marks alone has no first step to start from.
-    if (!states.short_list.empty()) {
+    // The forward matcher walks the collected steps in order, so it runs
+    // only a single path numbered in path order that has a step to start
+    // from; every other rule runs on the afst matcher.
+    if (matcher::forward::forward_refusal(*network, states).empty()) {
       return std::make_shared<matcher::forward::RuleFacade>(db, name, pairs, std::move(network),
                                                             std::move(states));
     }

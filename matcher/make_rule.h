@@ -1,9 +1,10 @@
 // Makes the rule object of a rule record and chooses its matcher.
 //
 // A record whose attribute "rt" is 2 (the compiler's mark for a single-path
-// rule) becomes a forward rule, unless KAVERO_OPTIMIZATION_LEVEL is 0 or
-// the path has no step that consumes input; every other record becomes an
-// afst rule.
+// rule) becomes a forward rule, unless KAVERO_OPTIMIZATION_LEVEL is 0, the
+// transducer is not a single path numbered in path order, or the path has
+// no step that consumes input other than gaps; every other record becomes
+// an afst rule.
 
 #ifndef KAVERO_MATCHER_MAKE_RULE_H_
 #define KAVERO_MATCHER_MAKE_RULE_H_

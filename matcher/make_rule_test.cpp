@@ -63,6 +63,23 @@ TEST(MakeRule, RuleTypeTwoRunsForwardUnlessTheLevelIsZero) {
   }
 }
 
+TEST(MakeRule, TheForwardMatcherGetsOnlyPathsInStateOrder) {
+  // Written without a rule type; make_rule is given "rt=2".
+  ScratchDomain d(
+      "rule text=in_order\n  arc 0 1 TK:1\n  arc 1 2 TK:2\n  final 2\n"
+      "rule text=start_last\n  arc 2 0 TK:1\n  arc 0 1 TK:2\n  final 1\n  start 2\n"
+      "rule text=out_of_order\n  arc 0 2 TK:1\n  arc 1 3 TK:3\n  arc 2 1 TK:2\n  final 3\n"
+      "rule text=branch\n  arc 0 1 TK:1\n  arc 0 1 TK:2\n  final 1\n"
+      "rule text=cycle\n  arc 0 1 TK:1\n  arc 1 0 TK:2\n  final 1\n"
+      "rule text=gap_only\n  path CAPBEG:1 SHRTMATCH CAPEND:1\n");
+  const unsigned long forward = KAVERO_OPTIMIZATION_LEVEL != 0 ? 2 : 1;
+  const std::vector<unsigned long> expected = {forward, forward, 1, 1, 1, 1};
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(d.rule(i));
+    EXPECT_EQ(kind_of(make_rule(d.db(), d.rule(i), "rt=2")), expected[i]);
+  }
+}
+
 TEST(MakeRule, AttributesAreThoseGivenInTextOrder) {
   ScratchDomain d("rule text=r\n  path TK:1\n");
   auto rule = make_rule(d.db(), d.rule(0), "a=1;rt=1;a=2;;debug_info=x:3");

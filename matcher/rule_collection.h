@@ -4,6 +4,10 @@
 // each cluster; the driver runs the cluster's closing steps after it. The
 // domain keeps its collections by value as RuleCollectionBase; the two
 // subclasses only say which kind a collection is made as.
+//
+// The driver chooses a sentence's candidate rules through the collection's
+// candidate index (candidate_index.h), made on first use and kept with the
+// collection for every later document.
 
 #ifndef KAVERO_MATCHER_RULE_COLLECTION_H_
 #define KAVERO_MATCHER_RULE_COLLECTION_H_
@@ -17,6 +21,8 @@
 
 namespace zel {
 namespace kavero {
+
+class CandidateIndex;
 
 enum RuleCollectionBaseId : uint32_t {
   kRuleCollectionId = 0,               // a cluster or namespace
@@ -37,6 +43,15 @@ class RuleCollectionBase {
   std::string qualified_name;
   RuleCollectionBaseId kind;
   bool last_in_cluster = false;
+
+  // The candidate index of `rules`: the one kept when it was built over the
+  // rules as they are now, else a new one, which is kept. Several threads
+  // may ask at once; they may build an index each, and every one is
+  // equivalent.
+  std::shared_ptr<const CandidateIndex> candidate_index() const;
+
+ private:
+  mutable std::shared_ptr<const CandidateIndex> candidate_index_;
 };
 
 class RuleCollection : public RuleCollectionBase {
