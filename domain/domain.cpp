@@ -17,6 +17,7 @@
 #include "domain/domain_keys.h"
 #include "domain/lexicon_lookup.h"
 #include "matcher/conjecture.h"
+#include "matcher/match_driver.h"
 #include "matcher/rule_clusters.h"
 #include "matcher/rule_functions.h"
 #include "matcher/stream_encoding.h"
@@ -194,10 +195,12 @@ bool domain_match_rules(Blackboard& blackboard, const std::shared_ptr<DomainFaca
   });
   encode_stream(blackboard, domain);
   if (!blackboard.conjector) blackboard.conjector = create_conjecture_collector(blackboard);
-  // Running the rule collections needs the match driver.
-  std::ostringstream message;
-  message << "Running the rules of a domain is not available yet.";
-  throw Exception(message);
+  for (const auto& [cluster, collection] : domain->rule_collections) {
+    if (cluster == "conjecture") match_ids(blackboard, domain, collection, *blackboard.conjector);
+  }
+  apply_conjecture(blackboard);
+  match_ids(blackboard, domain, all_namespace_except_conjecture);
+  return true;
 }
 
 void remove_intermediate_concepts(Blackboard& blackboard) {

@@ -19,7 +19,10 @@
 #include "base/scratch_folder_testutil.h"
 #include "domain/domain_facade.h"
 #include "engine/engine.h"
+#include "language/test_language_testutil.h"
+#include "matcher/analysed_document_testutil.h"
 #include "matcher/compiled_domain_testutil.h"
+#include "matcher/conjecture.h"
 
 namespace zel {
 namespace kavero {
@@ -317,6 +320,135 @@ TEST_F(DomainProcessTest, AFailureIsReportedAndRaisedAgain) {
   });
   ASSERT_FALSE(what.empty());
   EXPECT_EQ(written, "Domain::process:" + what + "\n");
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
+
+namespace zel {
+namespace kavero {
+namespace {
+
+// The rule sources the records below stand for:
+//   lexicon:    New York -> City
+//   conjecture: mayor of _[Town ANY]_            (namespace conjecture)
+//   grammar:    _[Trip to _[$dest _[Place City]_ ]_ ]_   (namespace grammar)
+// Output: City, Place, Trip and Town; "Word" is found but not output.
+const char kMainRoadDomain[] =
+    "dom_info {\"concepts\":[\"City\",\"Place\",\"Trip\",\"Town\"]}\n"
+    "concept City Place Town Trip $dest Word\n"
+    "capture City Place Town Trip $dest Word\n"
+    "token 1 literal=to\n"
+    "token 2 literal=mayor\n"
+    "token 3 literal=of\n"
+    "lexicon literal\n"
+    "  New York:[City@state=\"NY\"]\n"
+    "  mayor:[Word]\n"
+    "rule text=rule:town ns=conjecture\n"
+    "  path TK:2 TK:3 CAPBEG:Town ANYTK CAPEND:Town\n"
+    "rule text=rule:trip ns=grammar\n"
+    "  path CAPBEG:Trip TK:1 CAPBEG:$dest CAPBEG:Place CNCPT:City CAPEND:Place CAPEND:$dest "
+    "CAPEND:Trip\n";
+
+TEST_F(DomainProcessTest, TheMainRoad) {
+  write("road", kMainRoadDomain);
+  std::unique_ptr<Domain> d = open("road");
+  zel::testing::AnalysedDocument document(
+      zel::testing::test_language_folder(),
+      "Anna flew to New York. The mayor of Springfield met Anna in Springfield.");
+  Blackboard& blackboard = document.blackboard();
+  blackboard.result_json = "printed before";
+  d->process(blackboard);
+  // The intermediate concept and the end annotation that closed only it
+  // are gone; "Word" is not output; the conjectured towns share one store.
+  EXPECT_EQ(dump(*blackboard.annotations,
+                 zel::testing::kDumpAttributes | zel::testing::kDumpFlags),
+            "[Sentence{header=true}!import Anna flew [Trip!import to [Place!import "
+            "[City{state=NY}!import New York ]Place,City,Trip . ]Sentence $\n"
+            "[Sentence!import The [Word mayor ]Word of [Town{|}!import Springfield ]Town met Anna "
+            "in [Town{|}!import Springfield ]Town . ]Sentence $");
+  std::vector<Concept*> found;
+  for (Annotation* s : *blackboard.annotations) {
+    for (Annotation* a : annotation_cast<Sentence>(s)->annotations) {
+      if (Concept* c = annotation_cast<Concept>(a)) found.push_back(c);
+    }
+  }
+  ASSERT_EQ(found.size(), 8u);
+  const Concept* place = found[2];
+  ASSERT_EQ(place->uri, "Place");
+  ASSERT_TRUE(place->parents);
+  EXPECT_THAT(*place->parents, ElementsAre());
+  ASSERT_NE(found[6]->attributes.store, nullptr);
+  EXPECT_EQ(found[6]->attributes.store, found[7]->attributes.store);
+  EXPECT_EQ(blackboard.result_json, "");
+  EXPECT_THAT(blackboard.domains_done, ElementsAre(dom("road")));
+
+  // A second run of the domain on the document only marks again.
+  const std::string before = dump(*blackboard.annotations, zel::testing::kDumpFlags);
+  blackboard.result_json = "printed after";
+  d->process(blackboard);
+  EXPECT_EQ(dump(*blackboard.annotations, zel::testing::kDumpFlags), before);
+  EXPECT_EQ(blackboard.result_json, "printed after");
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
+
+namespace zel {
+namespace kavero {
+namespace {
+
+TEST_F(DomainProcessTest, ADependencyThatRanAlreadyRunsNoMore) {
+  // base: _[Greeting hello]_ ; main depends on base: _[Farewell bye]_
+  write("base",
+        "concept Greeting\ncapture Greeting\ntoken 1 literal=hello\n"
+        "rule text=rule:greeting ns=grammar\n  path CAPBEG:Greeting TK:1 CAPEND:Greeting\n");
+  write("main",
+        "dom_info {\"dependencies\":[\"base\"]}\n"
+        "concept Farewell\ncapture Farewell\ntoken 1 literal=bye\n"
+        "rule text=rule:farewell ns=grammar\n  path CAPBEG:Farewell TK:1 CAPEND:Farewell\n");
+  Blackboard& blackboard = document("hello and bye");
+  open("base")->process(blackboard);
+  EXPECT_EQ(dump(*blackboard.annotations), "[Sentence [Greeting hello ]Greeting and bye ]Sentence $");
+  // Run again, base would bring its concept back.
+  Concept* greeting = annotation_cast<Concept>(
+      annotation_cast<Sentence>(blackboard.annotations->head)->annotations.head->next);
+  ASSERT_EQ(greeting->uri, "Greeting");
+  greeting->flags.set(kDeleted);
+  open("main")->process(blackboard);
+  EXPECT_EQ(dump(*blackboard.annotations, zel::testing::kDumpFlags),
+            "[Sentence!import [Greeting!deleted,import hello ]Greeting and [Farewell!import bye "
+            "]Farewell,Sentence $");
+  EXPECT_THAT(blackboard.domains_done, ElementsAre(dom("base"), dom("main")));
+}
+
+TEST_F(DomainProcessTest, ADomainWithoutRulesStillCleansUp) {
+  write("d", "lexicon literal\n  Paris:[City]\n");
+  Blackboard& blackboard = document("[Town Lyon ] and Paris");
+  // An end annotation that closes nothing.
+  Concept* town = annotation_cast<Concept>(
+      annotation_cast<Sentence>(blackboard.annotations->head)->annotations.head->next);
+  ASSERT_EQ(town->uri, "Town");
+  town->end_annotation->concepts.clear();
+  town->end_annotation = nullptr;
+  open("d")->process(blackboard);
+  EXPECT_EQ(dump(*blackboard.annotations), "[Sentence [Town Lyon and [City Paris ]City,Sentence $");
+  // The collector is made, and stays empty without conjecture rules.
+  ASSERT_NE(blackboard.conjector, nullptr);
+  EXPECT_TRUE(blackboard.conjector->entries.empty());
+}
+
+TEST_F(DomainProcessTest, TheDocumentIsPrintedAfterEachDomain) {
+  write("d", "lexicon literal\n  Paris:[City]\n");
+  std::unique_ptr<Domain> d = open("d");
+  blackboard_ = zel::testing::make_blackboard("{}", R"({"dbg":"print_annotations"})");
+  zel::testing::load_document(*blackboard_, build_document("Paris"));
+  const std::string printed = zel::testing::capture_stdout([&] { d->process(*blackboard_); });
+  const std::string heading = "Domain: " + dom("d") + "\n" + std::string(58, '-') + "\n";
+  EXPECT_EQ(printed.substr(0, heading.size()), heading);
+  EXPECT_NE(printed.find("City"), std::string::npos);
 }
 
 }  // namespace
