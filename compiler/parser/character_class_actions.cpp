@@ -1,6 +1,7 @@
 #include "compiler/parser/character_class_actions.h"
 
 #include <cstdint>
+#include <exception>
 
 #include "base/string_util.h"
 #include "base/unicode.h"
@@ -59,8 +60,14 @@ std::string check_character_class(const std::string &text) {
       const char *const first = name.data() + range_open.size();
       const char *const last = name.data() + name.size() - 1;
       string::unicode::ErrorCode error;
-      const std::string characters =
-          string::unicode::detail::decode(first, last, regex_special_chars, &error);
+      std::string characters;
+      try {
+        characters = string::unicode::detail::decode(first, last, regex_special_chars, &error);
+      } catch (const std::exception &failure) {
+        // The reader raises on escapes it cannot read at all.
+        error.code = 1;
+        error.message = failure.what();
+      }
       if (error.code != 0) {
         report("Invalid character class format." + error.message);
         return no_class;

@@ -28,7 +28,7 @@ std::string hex_to_string(const std::string &text);
 //   a range: "[:#" + the characters with their escapes resolved (those of
 //     the pattern characters kept) + "#:]";
 //   anything else, the deprecated "[:range(:range(" form and a range with an
-//     invalid escape: reported, and "[:none:]".
+//     invalid or unreadable escape: reported, and "[:none:]".
 std::string check_character_class(const std::string &text);
 
 }  // namespace action

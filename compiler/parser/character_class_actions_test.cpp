@@ -41,6 +41,10 @@ TEST_F(CharacterClassActions, Classes) {
        "Deprecated character class format, use square bracket, ex [A-Za-z#]"},
       {"[:range(a\\qz):]", "[:none:]",
        "Invalid character class format.Invalid escaped character [0x71(q)]"},
+      // An escape the reader cannot read at all.
+      {"[:range(\\u12):]", "[:none:]",
+       "Invalid character class format.Invalid unicode escape sequence. \\\\u requires 4 "
+       "digits\n context:"},
   };
   for (const Case &c : cases) {
     SCOPED_TRACE(c.text);

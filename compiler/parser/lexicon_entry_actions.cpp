@@ -4,6 +4,7 @@
 
 #include "base/string_util.h"
 #include "compiler/parser/diagnostics.h"
+#include "compiler/parser/escape_cleaning.h"
 #include "compiler/parser/grammar_context.h"
 #include "compiler/parser/lexicon_entry_text.h"
 #include "compiler/parser/pattern_scanner.h"
@@ -52,9 +53,9 @@ std::string on_decorator(std::string &text) { return cleanup_entry(text); }
 
 bool cleanup_location_token_entry(const SourceRange &range, std::string &text) {
   string::unicode::ErrorCode error;
-  string::clean_and_trim(text, token_literal_special_chars, &error);
+  const auto location = get_location(range);
+  clean_escapes(text, token_literal_special_chars, error, location.first, location.second);
   if (error.code != 0) {
-    const auto location = get_location(range);
     compiler_warning(escape_warning(error, range), location.first, location.second,
                      kInvalidEscapeCode);
   }
@@ -63,7 +64,7 @@ bool cleanup_location_token_entry(const SourceRange &range, std::string &text) {
 
 bool cleanup_location_lexicon_entry(const SourceRange &range, std::string &text) {
   string::unicode::ErrorCode error;
-  string::clean_and_trim(text, lexicon_literal_special_chars, &error);
+  clean_escapes(text, lexicon_literal_special_chars, error, range_line(range), 0);
   if (error.code != 0) {
     compiler_warning(escape_warning(error, range), range_line(range), 0, kInvalidEscapeCode);
   }
@@ -74,7 +75,8 @@ bool check_lexicon_entry(const SourceRange &range, std::string &entry) {
   if (range.empty()) return true;
   const std::string written = entry;
   string::unicode::ErrorCode error;
-  string::clean_and_trim(entry, regex_special_chars, &error);
+  // An entry whose escapes cannot be read is reported and kept as written.
+  if (!clean_escapes(entry, regex_special_chars, error, range_line(range), 0)) return true;
   if (!use_raw_lexicon_entries()) replace_special_entries(entry, range_line(range));
   if (error.code != 0) {
     compiler_warning(error.message + " in '" + trim_source_blanks(written) + "'", range_line(range),

@@ -11,7 +11,10 @@
 // are not rewritten.
 //
 // Reports go to the compilation's diagnostics of the bound compiler
-// Blackboard; none of these actions stops the parse.
+// Blackboard; none of these actions stops the parse. An escape that cannot
+// be read at all (too few digits, a code point UTF-8 cannot encode) is
+// reported as an error where the literal's warnings go, and the text is
+// kept as written (see escape_cleaning.h).
 
 #ifndef KAVERO_COMPILER_PARSER_LEXICON_ENTRY_ACTIONS_H_
 #define KAVERO_COMPILER_PARSER_LEXICON_ENTRY_ACTIONS_H_

@@ -5,6 +5,7 @@
 
 #include "base/string_util.h"
 #include "compiler/parser/diagnostics.h"
+#include "compiler/parser/escape_cleaning.h"
 #include "compiler/parser/grammar_context.h"
 #include "compiler/parser/parse_exception.h"
 #include "compiler/parser/shared_constants.h"
@@ -115,7 +116,8 @@ bool check_range(const std::vector<std::string> &values, const std::string &text
 
 std::string cleanup_entry(std::string &text) {
   string::unicode::ErrorCode ignored;
-  string::clean_and_trim(text, regex_special_chars, &ignored);
+  // A decorator value carries no position of its own.
+  clean_escapes(text, regex_special_chars, ignored, 0, 0);
   return text;
 }
 

@@ -55,7 +55,8 @@ bool check_range(const std::vector<std::string> &values, const std::string &text
 
 // Resolves the escapes of a decorator value (keeping those of the pattern
 // characters), trims it and collapses runs of blanks, in place; returns the
-// result. Invalid escapes are dropped silently.
+// result. Invalid escapes are dropped silently; an escape that cannot be
+// read at all is reported at line 0 and the value kept as written, trimmed.
 std::string cleanup_entry(std::string &text);
 
 }  // namespace action
