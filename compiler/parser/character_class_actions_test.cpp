@@ -46,7 +46,7 @@ TEST_F(CharacterClassActions, Classes) {
        "Invalid character class format.Invalid unicode escape sequence. \\\\u requires 4 "
        "digits\n context:"},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     clear_reported();
     EXPECT_EQ(check_character_class(c.text), c.result);
@@ -76,7 +76,7 @@ TEST_F(CharacterClassActions, HexEscapes) {
       {"dfff", "", true},
       {"110000", "", true},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.digits);
     clear_reported();
     EXPECT_EQ(hex_to_string(c.digits), c.result);

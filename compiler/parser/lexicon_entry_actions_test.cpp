@@ -47,7 +47,7 @@ TEST_F(LexiconEntryActions, SpecialEntriesAreRewritten) {
       // Raw entries are not rewritten.
       {"\"\"\"a (b|c)+ d\"\"\"", "\"\"\"a (b|c)+ d\"\"\"", false},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     clear_reported();
     std::string entry = c.entry;
@@ -78,7 +78,7 @@ TEST_F(LexiconEntryActions, Splitting) {
       {"(a [ )] b) c", {"(a [ )] b)", "c"}},
       {"(a b", {"(a b"}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     EXPECT_EQ(split_lexicon_entry(c.entry), c.parts) << c.entry;
   }
 }
@@ -103,7 +103,7 @@ TEST_F(LexiconEntryActions, LineFeedsAndTabs) {
       {"\n", {}},
       {"ab", {}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     clear_reported();
     source("lexicon:{\n" + c.entry + "\n};");
@@ -138,7 +138,7 @@ TEST_F(LexiconEntryActions, CheckLexiconEntry) {
        {"error:3:0:0:Lexicon entry has carriage returns, did you forgot the "
         "','? "}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.written);
     clear_reported();
     blackboard_.raw_lexicon_entries = c.raw_option;
