@@ -7,7 +7,7 @@
 // inserted (hit): per rule, how many concepts of each name it produced, and
 // per concept name and matched text, which rules produced it (the "_rule"
 // locations the rule executor attaches). The report that the C interface
-// asks for is not available yet.
+// asks for is a JSON text built from all of this (see report()).
 //
 // A profiler belongs to its document and is used on the thread that
 // analyses it.
@@ -42,6 +42,15 @@ struct Info {
   uint32_t count = 0;
   // Concept name -> how many the unit produced.
   std::map<std::string, uint64_t> hits;
+};
+
+// A unit name or a rule location taken apart: the source file name (or
+// the whole text when it does not parse), the line (0 when it does not
+// parse) and what follows the line.
+struct ParseRuleIDType {
+  std::string file;
+  int64_t line = 0;
+  std::string rest;
 };
 
 // One rule that produced a concept over a text; ordered by the rule.
@@ -81,8 +90,10 @@ class Profiler : public ProfilerInterface {
   // database path with the extension ".dom_inc", record
   // "uniq_id_2_filename_map") into `files`, names already known kept, and
   // gives every rule of the collection a timing entry (count 0) unless it
-  // has one. A domain without a twin file, or no domain, only registers
-  // the rules; errors of the container that reads the twin propagate.
+  // has one. The twin is a build artefact that a deployed domain need not
+  // carry: without it a warning is logged (once per twin) and the domain's
+  // rules are reported under their file ids. No domain only registers the
+  // rules; errors of the container that reads an existing twin propagate.
   void init(DomainInterface* domain, const RuleCollectionBase& collection) override;
   // Adds one run to the unit's count (making its entry on first use) and
   // notes the time as the run's start.
@@ -95,10 +106,35 @@ class Profiler : public ProfilerInterface {
   // every "_rule" value of the concept's own list under the name and the
   // literal text of its range.
   void hit(const std::string& rule, const Concept* concept_annotation) override;
-  // Raises zel::Exception: the report is not available yet.
+  // Rebuilds the report from everything recorded so far, keeps it in
+  // report_text and returns it. A compact JSON object, members sorted:
+  //   {"profile":{
+  //     "matches":{"concept":{URI:{TEXT:{"rules":[{"file":F,"line":L},...]}}},
+  //                "description":...},
+  //     "rules":{"description":...,
+  //              "files":{F:{"locations":[{"hits":{URI:{"cnt":N}},"line":L,
+  //                                        "nanosec":T,"triggered":N},...]}}}}}
+  // Units go under the file of their parsed name (parse_rule_id), in
+  // ascending order of their total time; "matches" lists only the texts
+  // that two or more distinct rules produced for a name, each rule location
+  // resolved by resolve_filename. Any failure raises std::runtime_error
+  // "Exception: profiler: report " + its text, and report_text keeps its
+  // previous content.
   const std::string& report() const override;
   // Empties the timings; the matches and file names stay.
   void clear() override;
+
+  // Takes a rule id apart: "rule_" ... "$DAZ:" FILE_ID "__l" DIGITS "_" REST
+  // gives the file name `files` holds for FILE_ID (FILE_ID itself when it
+  // holds none), the digits as the line and REST. Any other name (a
+  // "lexicon:" unit, a line beyond 64 bits) gives the whole name, line 0.
+  ParseRuleIDType parse_rule_id(const std::string& id) const;
+
+  // Takes a rule location "FILE_ID:LINE" apart (the last ':' splits): the
+  // file name `files` holds for FILE_ID and the decimal LINE. When `files`
+  // does not hold FILE_ID, or LINE is no decimal number, the whole location
+  // and line 0.
+  ParseRuleIDType resolve_filename(const std::string& location) const;
 
   // Unit name -> its record.
   std::map<std::string, Info> timings;
@@ -107,7 +143,11 @@ class Profiler : public ProfilerInterface {
   // Source file id -> source file name.
   std::map<std::string, std::string> files;
   // The text of the last report.
-  std::string report_text;
+  mutable std::string report_text;
+
+ private:
+  // Twins found missing, warned about once.
+  std::set<std::string> missing_twins_;
 };
 
 }  // namespace profiler
