@@ -1,8 +1,11 @@
 #include "engine/plugin_loader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -291,12 +294,14 @@ TEST_F(PluginLoaderTest, APluginOfTwoEnginesIsShutDownWhenTheLastLetsGo) {
   b->free_result(shut);
 }
 
-TEST_F(PluginLoaderTest, APluginUnderTwoNamesIsShutDownOnce) {
+TEST_F(PluginLoaderTest, APluginUnderTwoNamesIsToldOnceAndShutDownOnce) {
   install("sample", "abc_plugin.so");
   std::shared_ptr<Engine> engine = make_engine();
   const boost::shared_ptr<plugins::API> kept = engine->get_plugin("abc");
   ASSERT_NE(kept, nullptr);
   ASSERT_EQ(engine->get_plugins()->plugins.size(), 2u);
+  plugins::release_document(engine.get());
+  EXPECT_EQ(call(*engine, "::abc::m::release_count"), "1");
   engine.reset();
   zel_exception error = plugins::cleared_error();
   char* shut = kept->call("m", "unload_count", {}, &error);
@@ -398,6 +403,21 @@ TEST_F(PluginRuleTest, AFailedLoadReachesTheCallerOfTheRun) {
     EXPECT_TRUE(log.has("ERROR", "[PLUGIN]:Could not load " + file + ":" + what));
     document_.reset();
   }
+}
+
+TEST_F(PluginLoaderTest, ALookupTakesNoEngineMutex) {
+  install("sample", "sample.so");
+  std::shared_ptr<Engine> engine = make_engine();
+  // A domain compiled on load looks up plugins while the engine mutex is
+  // held; the lookup must not wait for it.
+  std::unique_lock<std::mutex> held(*engine->get_mutex());
+  std::future<bool> found = std::async(std::launch::async, [&] {
+    return engine->get_plugin("sample") != nullptr;
+  });
+  const bool finished = found.wait_for(std::chrono::seconds(60)) == std::future_status::ready;
+  held.unlock();
+  EXPECT_TRUE(finished);
+  EXPECT_TRUE(found.get());
 }
 
 }  // namespace

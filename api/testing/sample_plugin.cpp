@@ -10,7 +10,8 @@
 //                  gives it the attribute "words" (their literals); answers
 //                  "marked", or "" when nothing was inserted;
 //   "init_count"   how often initialize ran;
-//   "unload_count" how often unload ran.
+//   "unload_count" how often unload ran;
+//   "release_count" how often release_document ran.
 // Any other function reports code 4 "sample: no function " + its name.
 //
 // Variants, one macro each:
@@ -41,6 +42,7 @@ namespace {
 
 int init_count = 0;
 int unload_count = 0;
+int release_count = 0;
 thread_local MatchContextRecord context{};
 
 char* copy(const std::string& text) {
@@ -86,6 +88,7 @@ char* answer(const char* function, const std::vector<DataObject>& arguments,
   const std::string name = function;
   if (name == "echo") {
 #ifdef SAMPLE_UNRESOLVED
+    (void)arguments;
     return copy(kavero_plugin_no_such_function());
 #else
     return copy(arguments.empty() || arguments[0].kind != 1 ? "" : arguments[0].value);
@@ -99,6 +102,7 @@ char* answer(const char* function, const std::vector<DataObject>& arguments,
   if (name == "mark") return copy(mark());
   if (name == "init_count") return copy(std::to_string(init_count));
   if (name == "unload_count") return copy(std::to_string(unload_count));
+  if (name == "release_count") return copy(std::to_string(release_count));
   fail(error, 4, "sample: no function " + name);
   return nullptr;
 }
@@ -139,7 +143,7 @@ class SamplePlugin : public API {
                 zel_exception* error) noexcept override {
     return answer(function, arguments, error);
   }
-  void release_document(zel_exception*) override {}
+  void release_document(zel_exception*) override { ++release_count; }
   void free_result(char* text) override { delete[] text; }
   void unload(zel_exception*) override { ++unload_count; }
   void set_plugin_context(const MatchContextRecord* record) override {
