@@ -14,6 +14,7 @@ foreach(line ${lines})
   endif()
   if(sym MATCHES "^(zel_api_|kavero_plugin_)" OR
      sym MATCHES "^(get_engine|get_domain|get_blackboard|find_morph_data|global_plugin_mutex|local_string_buffer)$" OR
+     sym MATCHES "^_ZTH19local_string_buffer" OR
      sym MATCHES "^(_init|_fini|__bss_start|_edata|_end)$")
     continue()
   endif()

@@ -16,6 +16,7 @@
 #include "analysis/document_hooks.h"
 #include "domain/domain_facade.h"
 #include "engine/domain_store.h"
+#include "engine/plugin_loader.h"
 #include "engine/resource_managment.h"
 #include "engine/sdk_paths.h"
 #include "language/language_module.h"
@@ -39,12 +40,6 @@ void log(std::uint16_t level, Compose&& compose) {
 constexpr char kPluginTag[] = "[PLUGIN]:";
 
 int64_t system_seconds() { return static_cast<int64_t>(std::time(nullptr)); }
-
-[[noreturn]] void not_available(const char* what) {
-  std::ostringstream message;
-  message << "The engine operation '" << what << "' is not available yet.";
-  throw Exception(message);
-}
 
 }  // namespace
 
@@ -159,11 +154,69 @@ std::shared_ptr<plugins::PluginCollection> Engine::get_plugins_ptr() const {
 
 const boost::shared_ptr<plugins::API>& Engine::get_plugin(
     const std::string& name) const {
-  // A plugin already in the collection is answered from it; finding and
-  // loading a plugin's shared object is what is not available yet.
-  auto found = plugins_->plugins.find(name);
-  if (found != plugins_->plugins.end()) return found->second;
-  not_available("get_plugin");
+  // The whole lookup runs under global_plugin_mutex alone: it guards the
+  // collection, and taking no engine mutex lets a lookup run from code that
+  // holds one.
+  std::lock_guard<std::mutex> lock(global_plugin_mutex);
+  const auto trace = [](const std::string& message) {
+    log(wlog::kLevelTrace, [&](std::ostream& os) { os << kPluginTag << message; });
+  };
+  trace("get_plugin :" + name);
+  std::map<std::string, boost::shared_ptr<plugins::API>>& cache = plugins_->plugins;
+  auto found = cache.find(name);
+  if (found != cache.end()) {
+    trace("found !! plugin :" + name);
+    return found->second;
+  }
+
+  trace("check_plugin_folder :" + name);
+  check_plugin_folder(root_folder_.empty() ? std::string("lib")
+                                           : (fs::path(root_folder_) / "lib").string());
+  if (const char* folder = std::getenv("KAVERO_PLUGIN_DIR")) plugin_folder_ = folder;
+  if (plugin_folder_.empty() || !fs::exists(plugin_folder_)) {
+    trace("cannot find plugin folder: " + plugin_folder_);
+    return empty_plugin();
+  }
+  trace("exists :" + plugin_folder_);
+  const std::string file = generate_plugin_filename(plugin_folder_, name);
+  trace("file: " + file);
+  if (file.empty() || !fs::exists(file)) {
+    trace("cannot find plugin file: " + file);
+    return empty_plugin();
+  }
+  trace("check: " + fs::path(file).filename().string());
+  trace("loading: " + file);
+
+  // A file already registered under its registration name (asked for by
+  // another name before) is not opened and initialised again.
+  const std::string basename = plugin_registration_name(file);
+  if (cache.find(basename) == cache.end()) load_plugin(file, basename);
+  auto loaded = cache.find(basename);
+  if (loaded != cache.end() && loaded->second) {
+    // A file found for another name ("abc" served by "abc_plugin.so") is
+    // registered under the name asked for as well, so the next lookup is
+    // answered from the collection.
+    if (basename != name) {
+      trace("Alias: " + name + "=" + basename);
+      plugins_->add(name, loaded->second);
+    }
+    return cache.find(name)->second;
+  }
+  log(wlog::kLevelDebug,
+      [&](std::ostream& os) { os << kPluginTag << "cannot load plugin: " << file; });
+  return empty_plugin();
+}
+
+void Engine::load_plugin(const std::string& file, const std::string& basename) const {
+  boost::shared_ptr<plugins::API> plugin = open_plugin(file, basename, options_->str());
+  if (!plugin) return;
+  plugins_->add(basename, plugin);
+  if (basename == "_kavero_plugin") {
+    log(wlog::kLevelTrace, [&](std::ostream& os) {
+      os << kPluginTag << "Alias: " << "python" << "=" << basename;
+    });
+    plugins_->add("python", plugin);
+  }
 }
 
 bool Engine::release_language(const std::string& key) {

@@ -15,9 +15,12 @@
 // (resource_managment.h) trims the language cache and the domain store by
 // count and age.
 //
-// The plugin collection is made empty with the engine; finding and loading
-// a plugin's shared object is not available yet and raises zel::Exception
-// saying so.
+// The plugin collection is made empty with the engine. get_plugin answers a
+// plugin from it, or finds the plugin's shared object in the plugin folder
+// and loads it (plugin_loader.h); the collection is guarded by
+// global_plugin_mutex, never by the engine mutex, so a plugin lookup may
+// run while the engine mutex is held (a domain compiled on load looks up
+// plugins through its own engine).
 
 #ifndef KAVERO_ENGINE_ENGINE_H_
 #define KAVERO_ENGINE_ENGINE_H_
@@ -150,6 +153,12 @@ class Engine : public EngineInterface,
   // Sets the plugin folder: "KAVERO_PLUGIN_DIR" when it is set, but the
   // candidate when that exists.
   void check_plugin_folder(const std::string& candidate) const;
+  // Opens, initialises and registers one plugin file under its
+  // registration name (and "_kavero_plugin" under "python" as well);
+  // nothing is registered when the plugin's initialize answers false. The
+  // errors of open_plugin (plugin_loader.h) pass through. The caller holds
+  // global_plugin_mutex.
+  void load_plugin(const std::string& file, const std::string& basename) const;
   const std::string& plugin_folder() const { return plugin_folder_; }
 
   // The engine clock's time.

@@ -248,8 +248,7 @@ void set_document_property(Blackboard& blackboard, const std::string& key,
                                            ? blackboard.engine()->get_plugins()
                                            : blackboard.plugins.get();
   if (collection == nullptr) return;
-  for (const auto& [name, plugin] : collection->plugins) {
-    if (!plugin) continue;
+  for (const auto& [name, plugin] : collection->entries()) {
     zel_exception error = cleared_error();
     plugin->set_document_property(key.c_str(), value.c_str(), &error);
     omr::common::handle_exception(error);
@@ -257,8 +256,8 @@ void set_document_property(Blackboard& blackboard, const std::string& key,
 }
 
 void release_document(const PluginCollection& collection) {
-  for (const auto& [name, plugin] : collection.plugins) {
-    if (name == kPython || !plugin) continue;
+  for (const auto& [name, plugin] : collection.entries()) {
+    if (name == kPython) continue;
     zel_exception error = cleared_error();
     plugin->release_document(&error);
     omr::common::handle_exception(error);

@@ -58,7 +58,8 @@ using PluginOperation =
 // the thread's match context; returns its answer (empty for none). Without
 // an engine, or when the engine has no such plugin, an error line is logged
 // and the answer is empty; so it is when the engine's lookup raises
-// std::out_of_range (an info line). Other errors of the lookup, and the
+// std::out_of_range (an info line; an engine of another kind may raise it).
+// Other errors of the lookup, and the
 // failure the plugin reports, are raised.
 std::string call_function_context(const EngineInterface* engine,
                                   const PluginOperation& operation,
@@ -117,14 +118,16 @@ struct PluginHandler {
 
 // Hands a property of the blackboard's document (key and value) to every
 // plugin of the collection of the blackboard's engine (set_analyzer), else
-// of the collection it was made with, in name order, "python" included. A
+// of the collection it was made with, in name order, "python" included,
+// each plugin object once (PluginCollection::entries). A
 // failure a plugin reports is raised (omr::common::handle_exception) and
 // ends the loop.
 void set_document_property(Blackboard& blackboard, const std::string& key,
                            const std::string& value);
 
-// For every plugin of the collection, in name order, except the one named
-// "python": API::release_document, and the failure it reports raised
+// For every plugin of the collection, in name order, each plugin object
+// once (PluginCollection::entries), except the one named "python":
+// API::release_document, and the failure it reports raised
 // (omr::common::handle_exception); a raised failure ends the loop.
 void release_document(const PluginCollection& collection);
 
