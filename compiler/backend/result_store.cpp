@@ -19,7 +19,7 @@
 #include "compiler/backend/multi_token_expansion.h"
 #include "compiler/driver/domain_database.h"
 #include "compiler/driver/uniq_name.h"
-#include "compiler/parser/capture_names.h"
+#include "compiler/parser/capture_group_checks.h"
 #include "compiler/parser/compiler_blackboard.h"
 #include "core-afst/serialization.h"
 
