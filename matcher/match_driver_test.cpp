@@ -220,7 +220,7 @@ TEST(MatchDriver, AnaphoraRunsWhenTheDomainAndTheDocumentAllowIt) {
 }
 
 // The anaphora cluster's rule records its call, and the pass after the
-// cluster resolves it.
+// cluster resolves it: Bob, the male person, over Ann.
 //   namespace anaphora: kav::anaphora: ( 'he' )
 //                         @scope="-1:0";concept="Person";relevancy="gender:male:1"
 TEST(MatchDriver, TheAnaphoraPassResolvesTheCallsOfTheClustersRules) {
@@ -236,8 +236,9 @@ TEST(MatchDriver, TheAnaphoraPassResolvesTheCallsOfTheClustersRules) {
   EXPECT_EQ(run.dump(),
             "[Sentence [Person{gender=female} Ann ]Person and [Person{gender=male} Bob ]Person "
             "came ]Sentence $\n"
-            "[Sentence then [kav::anaphora{concept=Person;relevancy=gender:male:1;scope=-1:0} "
-            "[Person{|gender=male} he ]Person,kav::anaphora left ]Sentence $");
+            "[Sentence then [Person{canonical=Bob;gender=male} "
+            "[kav::anaphora{concept=Person;relevancy=gender:male:1;scope=-1:0} he "
+            "]Person,kav::anaphora left ]Sentence $");
   ASSERT_NE(run.blackboard->anaphora_store, nullptr);
   EXPECT_EQ(run.blackboard->anaphora_store->referents.size(), 1u);
 }
