@@ -1,5 +1,6 @@
 # The two commands of the README:
-#   make test   set up, build the sanitized debug build, run every test
+#   make test   set up, build the sanitized debug build, run every test,
+#               then the many-threads tests in the ThreadSanitizer build
 #   make run    set up, build the release library, run the main job
 BUILD_DEBUG ?= build/debug
 BUILD_RELEASE ?= build/release
@@ -21,6 +22,7 @@ test: setup
 	cmake -S . -B $(BUILD_DEBUG) -G Ninja -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(BUILD_DEBUG) -j $(JOBS)
 	ctest --test-dir $(BUILD_DEBUG) -j $(JOBS) --output-on-failure
+	$(MAKE) test-threads
 
 # The tests of one engine shared by many threads, in a ThreadSanitizer build
 # of only what they link (and the test language they read).

@@ -16,6 +16,7 @@
 #include "domain/domain_facade.h"
 #include "domain/domain_keys.h"
 #include "domain/lexicon_lookup.h"
+#include "matcher/anaphora.h"
 #include "matcher/conjecture.h"
 #include "matcher/match_driver.h"
 #include "matcher/rule_clusters.h"
@@ -143,6 +144,9 @@ void Domain::process(Blackboard& blackboard) const {
         for (Annotation* annotation : *blackboard.annotations) printer.visit(annotation);
       }
       remove_intermediate_concepts(blackboard);
+      // The anaphora store outlives this domain: it must not keep pointers
+      // to the concepts about to be deleted.
+      anaphora::forget_concepts_to_delete(blackboard);
       purge_deleted_concepts(blackboard);
       domain_done_processing(blackboard, facade);
     }

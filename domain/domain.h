@@ -6,7 +6,8 @@
 // pass of all domains (lexicon_lookup.h), then, for each domain not yet run
 // on the document, its rule pass (conjecture rules first, then every other
 // cluster), the queued rule functions and the clean-up of intermediate
-// ("$") and deleted concepts; finally every concept the filter passes is
+// ("$") and deleted concepts (the document's anaphora store first forgets
+// the recorded calls and candidates that point at them); finally every concept the filter passes is
 // marked for output (import). The document remembers which domains ran on
 // it, so a domain runs once per document however many collections hold it.
 //

@@ -2,6 +2,8 @@
 
 #include <map>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "analysis/blackboard_testutil.h"
 #include "analysis/concept_insertion.h"
 #include "analysis/document_testutil.h"
+#include "analysis/plugin_engine_testutil.h"
 #include "base/error_message_testutil.h"
 #include "base/options.h"
 #include "base/output_capture_testutil.h"
@@ -21,8 +24,12 @@
 #include "engine/engine.h"
 #include "language/test_language_testutil.h"
 #include "matcher/analysed_document_testutil.h"
+#include "matcher/anaphora.h"
 #include "matcher/compiled_domain_testutil.h"
 #include "matcher/conjecture.h"
+#include "matcher/plugin_api.h"
+#include "matcher/plugin_calls.h"
+#include "matcher/runtime_context.h"
 
 namespace zel {
 namespace kavero {
@@ -449,6 +456,250 @@ TEST_F(DomainProcessTest, TheDocumentIsPrintedAfterEachDomain) {
   const std::string heading = "Domain: " + dom("d") + "\n" + std::string(58, '-') + "\n";
   EXPECT_EQ(printed.substr(0, heading.size()), heading);
   EXPECT_NE(printed.find("City"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
+
+namespace zel {
+namespace kavero {
+namespace {
+
+using zel::testing::ScriptedPlugin;
+
+// Domains run over a built document whose blackboard works for an engine
+// with the scripted plugin "test".
+class DomainFunctionsTest : public ::testing::Test {
+ protected:
+  DomainFunctionsTest() {
+    blackboard_ = zel::testing::make_blackboard("{}", "{}", engine_.engine);
+    blackboard_->set_analyzer(blackboard_->analyzer);
+  }
+  ~DomainFunctionsTest() override { plugins::set_match_context(runtime::Context()); }
+
+  void run(const std::string& domain_text, const std::string& document_text) {
+    testing::write_compiled_domain(domain_text, engine_.folder.path() / "d.dom");
+    zel::testing::load_document(*blackboard_, build_document(document_text));
+    Domain(engine_.engine, "d", convert_string_to_api_options("{}")).process(*blackboard_);
+  }
+  std::string dumped() const {
+    return dump(*blackboard_->annotations, zel::testing::kDumpAttributes);
+  }
+
+  zel::testing::PluginEngine engine_;
+  std::unique_ptr<Blackboard> blackboard_;
+};
+
+// The rule source:
+//   namespace grammar:   Greeting: ( ::test::mod::fn: ( 'hello' )
+//                                    kav::set_metadata: ( 'and' ) @step="two"
+//                                    ::test::mod::fn: ( 'bye' ) )
+//   namespace entities:  Later: ( 'hello' )
+TEST_F(DomainFunctionsTest, APluginCallOfARuleTriggersTheFunctionInConceptOrderWithTheMatch) {
+  struct Seen {
+    plugins::MatchContextRecord record;
+    std::string concept_text;
+    bool metadata;
+    bool later;
+  };
+  std::vector<Seen> seen;
+  engine_.plugin->answer = [&](const ScriptedPlugin::Call& call) {
+    Seen s{call.context, "", blackboard_->metadata != nullptr,
+           zel::testing::find_concept(*blackboard_->annotations, "Later") != nullptr};
+    if (call.context.concept_annotation != nullptr) {
+      const Concept* c = call.context.concept_annotation;
+      s.concept_text = blackboard_->text.substr(c->begin, c->end - c->begin);
+    }
+    seen.push_back(s);
+    return std::optional<std::string>("done");
+  };
+  run("concept Greeting ::test::mod::fn kav::set_metadata Later\n"
+      "token 1 literal=hello\ntoken 2 literal=and\ntoken 3 literal=bye\n"
+      "rule text=rule:greet ns=grammar line=1\n"
+      "  path CAPBEG:Greeting CAPBEG:::test::mod::fn TK:1 CAPEND:::test::mod::fn "
+      "CAPBEG:kav::set_metadata TK:2 CAPEND:kav::set_metadata @step=\"two\" "
+      "CAPBEG:::test::mod::fn TK:3 CAPEND:::test::mod::fn CAPEND:Greeting\n"
+      "  bitset path TK:1 TK:2 TK:3\n"
+      "rule text=rule:later ns=entities line=2\n"
+      "  path CAPBEG:Later TK:1 CAPEND:Later\n  bitset path TK:1\n",
+      "hello and bye");
+  ASSERT_EQ(engine_.plugin->calls.size(), 2u);
+  for (const ScriptedPlugin::Call& call : engine_.plugin->calls) {
+    EXPECT_EQ(call.operation, "trigger");
+    EXPECT_EQ(call.module, "mod");
+    EXPECT_EQ(call.function, "fn");
+  }
+  ASSERT_EQ(seen.size(), 2u);
+  // In concept order: the call on "hello", the metadata, the call on "bye";
+  // all of them right after the rule, before the next cluster.
+  EXPECT_EQ(seen[0].concept_text, "hello");
+  EXPECT_FALSE(seen[0].metadata);
+  EXPECT_EQ(seen[1].concept_text, "bye");
+  EXPECT_TRUE(seen[1].metadata);
+  EXPECT_FALSE(seen[0].later);
+  EXPECT_FALSE(seen[1].later);
+  // The match context of each call: its document, sentence, scope and
+  // function concept.
+  Concept* greeting = zel::testing::find_concept(*blackboard_->annotations, "Greeting");
+  ASSERT_NE(greeting, nullptr);
+  for (int n = 0; n < 2; ++n) {
+    const plugins::MatchContextRecord& record = seen[static_cast<size_t>(n)].record;
+    EXPECT_EQ(record.blackboard, blackboard_.get());
+    ASSERT_NE(record.sentence, nullptr);
+    EXPECT_EQ(record.sentence->sentence, blackboard_->annotations->head);
+    EXPECT_EQ(record.scope, greeting);
+    EXPECT_EQ(record.concept_annotation,
+              zel::testing::find_concept(*blackboard_->annotations, "::test::mod::fn", n + 1));
+  }
+  ASSERT_NE(blackboard_->metadata, nullptr);
+  EXPECT_EQ(blackboard_->metadata->dump(), R"({"step":["two"]})");
+}
+
+// The rule source:
+//   namespace grammar:  City: ( 'Paris' ) @country="FR";size="big"
+//                       Trip: ( 'to' kav::push_att: ( City ) @from="City";to="Trip";
+//                               attributes="country" )
+//                       kav::set_metadata: ( 'today' ) @when="now";who="we"
+TEST_F(DomainFunctionsTest, PushAttAndSetMetadataRulesChangeConceptsAndTheDocument) {
+  run("concept City Trip kav::push_att kav::set_metadata\n"
+      "token 1 literal=to\ntoken 2 literal=today\ntoken 3 literal=Paris\n"
+      "rule text=rule:city ns=grammar line=3\n"
+      "  path CAPBEG:City TK:3 CAPEND:City @country=\"FR\";size=\"big\"\n  bitset path TK:3\n"
+      "rule text=rule:trip ns=grammar line=1\n"
+      "  path CAPBEG:Trip TK:1 CAPBEG:kav::push_att CNCPT:City CAPEND:kav::push_att "
+      "@from=\"City\";to=\"Trip\";attributes=\"country\" CAPEND:Trip\n"
+      "  bitset path TK:1 CNCPT:City\n"
+      "rule text=rule:today ns=grammar line=2\n"
+      "  path CAPBEG:kav::set_metadata TK:2 CAPEND:kav::set_metadata @when=\"now\";who=\"we\"\n"
+      "  bitset path TK:2\n",
+      "we go to Paris today");
+  Concept* trip = zel::testing::find_concept(*blackboard_->annotations, "Trip");
+  ASSERT_NE(trip, nullptr);
+  EXPECT_EQ(trip->get_attribute("country"), "FR");
+  EXPECT_FALSE(trip->has_attribute("size"));
+  ASSERT_NE(blackboard_->metadata, nullptr);
+  EXPECT_EQ(blackboard_->metadata->dump(), R"({"when":["now"],"who":["we"]})");
+}
+
+}  // namespace
+}  // namespace kavero
+}  // namespace zel
+
+namespace zel {
+namespace kavero {
+namespace {
+
+// Persons of the rule source (namespace grammar.pg, priority group "who"):
+//   Person: ( PersonGiv: ( 'Abc' ) PersonFam: ( FamilyName: ( 'Def' ) ) ) @gender="male"
+//   Person: ( PersonFam: ( FamilyName: ( 'Def' ) ) )
+const char kPersons[] =
+    "concept Person PersonGiv PersonFam FamilyName kav::anaphora $Tmp\n"
+    "token 1 literal=Abc\ntoken 2 literal=Def\n"
+    "rule text=rule:full ns=grammar,pg group=who-1 line=1\n"
+    "  path CAPBEG:Person CAPBEG:PersonGiv TK:1 CAPEND:PersonGiv CAPBEG:PersonFam "
+    "CAPBEG:FamilyName TK:2 CAPEND:FamilyName CAPEND:PersonFam CAPEND:Person @gender=\"male\"\n"
+    "  bitset path TK:1 TK:2\n"
+    "rule text=rule:family ns=grammar,pg group=who-2 line=2\n"
+    "  path CAPBEG:Person CAPBEG:PersonFam CAPBEG:FamilyName TK:2 CAPEND:FamilyName "
+    "CAPEND:PersonFam CAPEND:Person\n"
+    "  bitset path TK:2\n";
+
+// The attributes of a concept: its own, then those of its store.
+std::string attributes_of(const Concept* c) {
+  std::ostringstream text;
+  text << c->attributes.own << "|";
+  if (c->attributes.store) text << *c->attributes.store;
+  return text.str();
+}
+
+TEST_F(DomainProcessTest, TheInstancePassLinksLaterMentionsOfAPerson) {
+  write("people", std::string("dom_info {\"instances\":true}\n") + kPersons);
+  zel::testing::AnalysedDocument document(zel::testing::test_language_folder(),
+                                          "Abc Def came. Then Def left.");
+  Blackboard& blackboard = document.blackboard();
+  open("people")->process(blackboard);
+  Concept* full = zel::testing::find_concept(*blackboard.annotations, "Person", 1);
+  Concept* family = zel::testing::find_concept(*blackboard.annotations, "Person", 2);
+  ASSERT_NE(full, nullptr);
+  ASSERT_NE(family, nullptr);
+  EXPECT_EQ(blackboard.text.substr(family->begin, family->end - family->begin), "Def");
+  ASSERT_TRUE(full->instance_index.has_value());
+  EXPECT_EQ(full->instance_index, family->instance_index);
+  ASSERT_NE(full->attributes.store, nullptr);
+  EXPECT_EQ(full->attributes.store, family->attributes.store);
+  EXPECT_EQ(attributes_of(family), "|canonical=Abc Def;family=Def;gender=male;given=Abc;");
+}
+
+// Besides the persons (namespace anaphora):
+//   kav::anaphora: ( 'he' ) @scope="-1:0";concept="Person";relevancy="gender:male:1"
+const char kHe[] =
+    "token 3 literal=he\n"
+    "rule text=rule:he ns=anaphora line=3\n"
+    "  path CAPBEG:kav::anaphora TK:3 CAPEND:kav::anaphora "
+    "@scope=\"-1:0\";concept=\"Person\";relevancy=\"gender:male:1\"\n"
+    "  bitset path TK:3\n";
+
+TEST_F(DomainProcessTest, AnAnaphorGetsTheEarlierPersonWithItsAttributes) {
+  write("people", std::string("dom_info {\"instances\":true}\n") + kPersons + kHe);
+  zel::testing::AnalysedDocument document(zel::testing::test_language_folder(),
+                                          "Abc Def came. Then he left.");
+  Blackboard& blackboard = document.blackboard();
+  open("people")->process(blackboard);
+  Concept* he = zel::testing::find_concept(*blackboard.annotations, "Person", 2);
+  ASSERT_NE(he, nullptr);
+  EXPECT_EQ(blackboard.text.substr(he->begin, he->end - he->begin), "he");
+  const Concept* abc = zel::testing::find_concept(*blackboard.annotations, "Person", 1);
+  EXPECT_EQ(he->attributes.store, abc->attributes.store);
+  EXPECT_EQ(he->get_attribute("canonical"), "Abc Def");
+  EXPECT_EQ(he->get_attribute("gender"), "male");
+}
+
+// A later domain on the same document resolves the calls an earlier one
+// recorded, after the earlier domain's clean-up deleted concepts the store
+// had seen. The first domain records a call for "he" that finds no person
+// yet, and a call for "her" whose candidate is an intermediate concept,
+// deleted when the domain ends:
+//   namespace grammar:  $Tmp: ( 'Xyz' )
+//   namespace anaphora: kav::anaphora: ( 'he' ) ... as above
+//                       kav::anaphora: ( 'her' ) @scope="0:0";concept="$Tmp"
+// The second domain finds the person and has an anaphora cluster of its
+// own (a rule that matches nothing here).
+TEST_F(DomainProcessTest, ALaterDomainResolvesEarlierCallsAfterDeletions) {
+  write("first",
+        "concept kav::anaphora $Tmp\n"
+        "token 1 literal=Xyz\ntoken 2 literal=her\ntoken 3 literal=he\n"
+        "rule text=rule:tmp ns=grammar line=1\n"
+        "  path CAPBEG:$Tmp TK:1 CAPEND:$Tmp\n  bitset path TK:1\n"
+        "rule text=rule:he ns=anaphora line=3\n"
+        "  path CAPBEG:kav::anaphora TK:3 CAPEND:kav::anaphora "
+        "@scope=\"-1:0\";concept=\"Person\";relevancy=\"gender:male:1\"\n"
+        "  bitset path TK:3\n"
+        "rule text=rule:her ns=anaphora line=4\n"
+        "  path CAPBEG:kav::anaphora TK:2 CAPEND:kav::anaphora @scope=\"0:0\";concept=\"$Tmp\"\n"
+        "  bitset path TK:2\n");
+  write("second", std::string("dom_info {\"instances\":true}\n") + kPersons +
+                      "token 4 literal=nobody\n"
+                      "rule text=rule:none ns=anaphora line=5\n"
+                      "  path CAPBEG:kav::anaphora TK:4 CAPEND:kav::anaphora "
+                      "@scope=\"0:0\";concept=\"Person\"\n"
+                      "  bitset path TK:4\n");
+  zel::testing::AnalysedDocument document(zel::testing::test_language_folder(),
+                                          "Abc Def came. Then he left. Xyz saw her.");
+  Blackboard& blackboard = document.blackboard();
+  open("first")->process(blackboard);
+  EXPECT_EQ(zel::testing::find_concept(*blackboard.annotations, "Person"), nullptr);
+  EXPECT_EQ(zel::testing::find_concept(*blackboard.annotations, "$Tmp"), nullptr);
+  ASSERT_NE(blackboard.anaphora_store, nullptr);
+  EXPECT_EQ(blackboard.anaphora_store->referents.size(), 2u);
+  EXPECT_TRUE(blackboard.anaphora_store->candidates.empty());
+
+  open("second")->process(blackboard);
+  Concept* he = zel::testing::find_concept(*blackboard.annotations, "Person", 2);
+  ASSERT_NE(he, nullptr);
+  EXPECT_EQ(blackboard.text.substr(he->begin, he->end - he->begin), "he");
+  EXPECT_EQ(he->get_attribute("canonical"), "Abc Def");
+  EXPECT_EQ(zel::testing::find_concept(*blackboard.annotations, "Person", 3), nullptr);
 }
 
 }  // namespace

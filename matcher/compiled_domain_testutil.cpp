@@ -365,7 +365,10 @@ class DomainWriter {
     store_id_map(db_, "uniq_concept_map", concepts_.names());
     store_id_map(db_, "uniq_capture_map", captures_.names());
     ser::store_object(db_, "uniq_concept_definitions", definitions_, "");
-    if (encoder_used_) ser::store_fsm(encoder_, shared_db(), "token_encoder", std::string());
+    if (encoder_used_) {
+      encoder_->applyUnion(0);
+      ser::store_fsm(encoder_, shared_db(), "token_encoder", std::string());
+    }
     for (const RuleText& rule : rules_) write_rule(rule, written);
     for (const LexiconText& lexicon : lexicons_) {
       std::istringstream entries(lexicon.entries);
@@ -584,15 +587,16 @@ class DomainWriter {
     written->rules.emplace_back("rule_" + id, attributes);
   }
 
-  // One encoder entry, closed and united into the encoder as the compiler
-  // does it.
+  // One encoder entry, closed and optimised as the compiler does it. The
+  // entries are united once, when the encoder is written: uniting after
+  // every entry copies all earlier entries each time, which makes a domain
+  // of thousands of tokens take minutes to write.
   template <class Fill>
   void add_encoder_entry(Fill fill) {
     encoder_->open_rule();
     fill();
     encoder_->close_rule();
     encoder_->build(true);
-    encoder_->applyUnion(0);
     encoder_used_ = true;
   }
 

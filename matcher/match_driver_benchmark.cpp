@@ -12,6 +12,9 @@
 // fresh copy of the document, built, loaded and encoded outside the timed
 // region.
 //
+// Every N runs twice: with the rules marked for the transducer matcher
+// (rt=1) and for the forward matcher (rt=2).
+//
 // The series over N = 10, 100, 1,000 and 10,000 rules should cost close to
 // the same time per token (rules that cannot match a sentence cost next to
 // nothing), and with 1,000 rules the counter "tokens/s" should reach 1
@@ -64,7 +67,9 @@ struct Workload {
   size_t tokens = 0;
 };
 
-Workload make_workload(uint32_t rules) {
+// `rt` is the rule type every rule is marked with: 1 the transducer
+// matcher, 2 the forward matcher.
+Workload make_workload(uint32_t rules, int rt) {
   Random random;
   Workload work;
   const uint32_t rare_words = 2 * rules + 10;
@@ -90,6 +95,7 @@ Workload make_workload(uint32_t rules) {
     for (uint32_t w : words) steps += " TK:" + std::to_string(w + 1);
     const std::string capture = "K" + std::to_string(c);
     work.domain_text += "rule text=rule:r" + std::to_string(r) + " ns=" + ns;
+    if (rt != 1) work.domain_text += " rt=" + std::to_string(rt);
     if (c % 7 == 6) work.domain_text += " group=pg" + std::to_string(c) + "-" + std::to_string(r);
     work.domain_text += "\n  path CAPBEG:" + capture + steps + " CAPEND:" + capture +
                         "\n  bitset path" + steps + "\n";
@@ -119,7 +125,8 @@ Workload make_workload(uint32_t rules) {
 }
 
 void BM_MatchIds(benchmark::State& state) {
-  const Workload work = make_workload(static_cast<uint32_t>(state.range(0)));
+  const Workload work =
+      make_workload(static_cast<uint32_t>(state.range(0)), static_cast<int>(state.range(1)));
   zel::testing::ScratchFolder folder;
   testing::write_compiled_domain(work.domain_text, folder.path() / "d.dom");
   auto domain = std::make_shared<DomainFacade>("d");
@@ -143,11 +150,15 @@ void BM_MatchIds(benchmark::State& state) {
     state.ResumeTiming();
   }
   state.counters["rules"] = static_cast<double>(state.range(0));
+  state.counters["rt"] = static_cast<double>(state.range(1));
   state.counters["tokens"] = static_cast<double>(work.tokens);
   state.counters["tokens/s"] = benchmark::Counter(static_cast<double>(work.tokens),
                                                   benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_MatchIds)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MatchIds)
+    ->ArgNames({"rules", "rt"})
+    ->ArgsProduct({{10, 100, 1000, 10000}, {1, 2}})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace kavero

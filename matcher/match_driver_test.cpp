@@ -15,6 +15,7 @@
 #include "domain/domain_facade.h"
 #include "language/test_language_testutil.h"
 #include "matcher/analysed_document_testutil.h"
+#include "matcher/anaphora.h"
 #include "matcher/domain_run_testutil.h"
 #include "matcher/stream_encoding.h"
 #include "matcher/rule_clusters.h"
@@ -216,6 +217,30 @@ TEST(MatchDriver, AnaphoraRunsWhenTheDomainAndTheDocumentAllowIt) {
     EXPECT_EQ(run.blackboard->anaphora_store != nullptr, c.runs)
         << c.domain_flag << " " << c.document_options;
   }
+}
+
+// The anaphora cluster's rule records its call, and the pass after the
+// cluster resolves it: Bob, the male person, over Ann.
+//   namespace anaphora: kav::anaphora: ( 'he' )
+//                         @scope="-1:0";concept="Person";relevancy="gender:male:1"
+TEST(MatchDriver, TheAnaphoraPassResolvesTheCallsOfTheClustersRules) {
+  DomainRun run(
+      "concept kav::anaphora Person\n"
+      "token 1 literal=he\n"
+      "rule text=rule:he ns=anaphora\n"
+      "  path CAPBEG:kav::anaphora TK:1 CAPEND:kav::anaphora "
+      "@scope=\"-1:0\";concept=\"Person\";relevancy=\"gender:male:1\"\n"
+      "  bitset path TK:1\n");
+  run.load("[Person{gender=female} Ann] and [Person{gender=male} Bob] came\nthen he left");
+  EXPECT_TRUE(match_ids(*run.blackboard, run.domain, {}));
+  EXPECT_EQ(run.dump(),
+            "[Sentence [Person{gender=female} Ann ]Person and [Person{gender=male} Bob ]Person "
+            "came ]Sentence $\n"
+            "[Sentence then [Person{canonical=Bob;gender=male} "
+            "[kav::anaphora{concept=Person;relevancy=gender:male:1;scope=-1:0} he "
+            "]Person,kav::anaphora left ]Sentence $");
+  ASSERT_NE(run.blackboard->anaphora_store, nullptr);
+  EXPECT_EQ(run.blackboard->anaphora_store->referents.size(), 1u);
 }
 
 TEST(MatchDriver, TheInstancePassRunsWhenTheDomainAsksForIt) {
