@@ -147,7 +147,7 @@ void json_object_printer::operator()(Concept& c) {
   if (with_flags) {
     out.write(",{", 2);
     bool first = true;
-    for (int bit = 0; bit < kConceptFlagCount; ++bit) {
+    for (std::size_t bit = 0; bit < kConceptFlagCount; ++bit) {
       if (!c.flags.test(bit)) continue;
       if (!first) out.put(',');
       first = false;
