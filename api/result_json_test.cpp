@@ -232,7 +232,7 @@ TEST(InternalJson, Layouts) {
   doc.concept_at(1).flags.set(kDeleted);
   EXPECT_EQ(doc.internal(),
             R"({"sentences":[ [1,0,7,[[2,0,7,"Sentence",{},{}],)"
-            R"([2,0,5,"City",{"_x":["1"]},{"deleted":["true"]}],[3,0,5,"Paris",[],[]],)"
+            R"([2,0,5,"City",{},{"deleted":["true"]}],[3,0,5,"Paris",[],[]],)"
             R"([2,6,7,"$tmp",{},{}],[3,6,7,"x",[],[]]]]],"streams" : []})");
 }
 

@@ -9,7 +9,7 @@
  * engine made without options takes as its root. Exits with 1 when a check
  * fails. */
 
-#define _POSIX_C_SOURCE 200809L
+#define _XOPEN_SOURCE 700
 
 #include <limits.h>
 #include <stdio.h>
