@@ -5,6 +5,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <nlohmann/json.hpp>
+
 #include "base/exception.h"
 #include "base/json_exception.h"
 #include "base/options.h"
@@ -56,8 +58,11 @@ void record_current_exception(zel_exception* error) {
 }
 
 std::shared_ptr<IOptions> options_of(const char* text) {
-  bool valid = true;
-  std::shared_ptr<IOptions> options = convert_string_to_api_options(text, &valid);
+  // Checked first, so that a bad text is reported to the host through its
+  // record only, not also printed on its standard output by the converter.
+  bool valid = text == nullptr || *text == '\0' || nlohmann::json::accept(text);
+  std::shared_ptr<IOptions> options;
+  if (valid) options = convert_string_to_api_options(text, &valid);
   if (!valid) {
     std::ostringstream message;
     message << "Invalid option text (not JSON): \"" << text << "\"";

@@ -52,7 +52,7 @@ TEST(KaveroAnalyze, PrintsTheResultJson) {
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out.rfind(R"({"language":"english","sentences":[ [1,0,13,[)", 0), 0u) << run.out;
-    EXPECT_NE(run.out.find(R"([3,4,7,"dog",[],[["dog", "Nn-Sg")"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"([3,4,7,"dog",["word"],[["dog", "Nn-Sg")"), std::string::npos) << run.out;
     // The tagger keeps the verb.
     EXPECT_NE(run.out.find(R"([["run", "V-Pres-3-Sg")"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find("Nn-Pl"), std::string::npos) << run.out;
@@ -107,7 +107,7 @@ TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
       {morvik + " '" + cut.string() + "'", 1, "kavero-analyze: error 1: Invalid utf8 character."},
       {"--morvik '" + (scratch.path() / "nowhere").string() + "' -", 1, "kavero-analyze: error "},
       {morvik + " --options '[1]' -", 1, "kavero-analyze: --options is not a JSON object"},
-      {morvik + " --options '{\"hmm\":' -", 1, "kavero-analyze: error 1: Invalid option text"},
+      {morvik + " --options '{\"hmm\" x}' -", 1, "kavero-analyze: error 1: Invalid option text"},
       {"-", 2, "kavero-analyze: --morvik is required"},
       {morvik + " --frobnicate", 2, "kavero-analyze: unknown option --frobnicate"},
       {morvik + " --split words", 2, "kavero-analyze: --split takes paragraphs, lines or none"},
