@@ -3,13 +3,13 @@
 namespace zel {
 namespace kavero {
 
-void write_json_escaped(std::ostream& out, const char* text, std::size_t length) {
+void write_json_escaped(std::streambuf* out, const char* text, std::size_t length) {
   static const char kHex[] = "0123456789abcdef";
   std::size_t run = 0;  // start of the bytes not yet written
   for (std::size_t i = 0; i < length; ++i) {
     const auto c = static_cast<unsigned char>(text[i]);
     if (c >= 0x20 && c != '"' && c != '\\') continue;
-    if (i > run) out.write(text + run, static_cast<std::streamsize>(i - run));
+    if (i > run) out->sputn(text + run, static_cast<std::streamsize>(i - run));
     run = i + 1;
     char escape[6] = {'\\', 0, 0, 0, 0, 0};
     std::streamsize size = 2;
@@ -29,9 +29,9 @@ void write_json_escaped(std::ostream& out, const char* text, std::size_t length)
         escape[5] = kHex[c & 0xF];
         size = 6;
     }
-    out.write(escape, size);
+    out->sputn(escape, size);
   }
-  if (length > run) out.write(text + run, static_cast<std::streamsize>(length - run));
+  if (length > run) out->sputn(text + run, static_cast<std::streamsize>(length - run));
 }
 
 }  // namespace kavero

@@ -19,8 +19,12 @@
 namespace zel {
 namespace kavero {
 
-// Writes the bytes escaped, without quotes.
-void write_json_escaped(std::ostream& out, const char* text, std::size_t length);
+// Writes the bytes escaped, without quotes; the stream-buffer form skips
+// the stream's per-call checks, for printers that write much.
+void write_json_escaped(std::streambuf* out, const char* text, std::size_t length);
+inline void write_json_escaped(std::ostream& out, const char* text, std::size_t length) {
+  write_json_escaped(out.rdbuf(), text, length);
+}
 
 struct encoded_quoted_string {
   explicit encoded_quoted_string(const std::string& t) : text(t) {}

@@ -2,7 +2,8 @@
 // its id, language and offsets, and the concept and reading changes a host
 // makes.
 
-#include <sstream>
+#include <ostream>
+#include <streambuf>
 #include <string>
 
 #include "analysis/annotation.h"
@@ -27,9 +28,49 @@ using zel::kavero::Token;
 
 namespace {
 
-// Moves the printed text into `target` and hands it out.
-const char* keep(std::ostringstream& printed, std::string& target, size_t* length) {
-  target = std::move(printed).str();
+// A stream buffer that appends to a string through a fixed put area, so
+// that a printer's many small writes cost a copy each and the finished
+// text is not copied again.
+class StringBuffer : public std::streambuf {
+ public:
+  explicit StringBuffer(std::string& text) : text_(text) { setp(area_, area_ + sizeof area_); }
+  // Appends what the put area holds.
+  void finish() { sync(); }
+
+ protected:
+  int_type overflow(int_type c) override {
+    sync();
+    if (!traits_type::eq_int_type(c, traits_type::eof())) {
+      *pptr() = traits_type::to_char_type(c);
+      pbump(1);
+    }
+    return traits_type::not_eof(c);
+  }
+  int sync() override {
+    text_.append(pbase(), static_cast<size_t>(pptr() - pbase()));
+    setp(area_, area_ + sizeof area_);
+    return 0;
+  }
+
+ private:
+  std::string& text_;
+  char area_[1 << 16];
+};
+
+// Prints with the printer into a new text, which then replaces `target`;
+// hands it out.
+template <typename Printer>
+const char* print(Blackboard& blackboard, Printer printer, std::string& target,
+                  size_t* length) {
+  std::string text;
+  text.reserve(target.capacity());
+  {
+    StringBuffer buffer(text);
+    std::ostream out(&buffer);
+    printer(blackboard, out);
+    buffer.finish();
+  }
+  target.swap(text);
   if (length != nullptr) *length = target.size();
   return target.c_str();
 }
@@ -58,9 +99,8 @@ ZEL_API_EXPORT const char* zel_api_get_result_json_buffer(zel_object* result, si
                                                           zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
     Blackboard& blackboard = *get_blackboard(result);
-    std::ostringstream printed;
-    zel::kavero::stream_json_api_format(blackboard, printed);
-    return keep(printed, blackboard.result_json, length);
+    return print(blackboard, zel::kavero::stream_json_api_format, blackboard.result_json,
+                 length);
   });
 }
 
@@ -69,9 +109,8 @@ ZEL_API_EXPORT const char* zel_api_get_result_json_metadata_buffer(zel_object* r
                                                                    zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
     Blackboard& blackboard = *get_blackboard(result);
-    std::ostringstream printed;
-    zel::kavero::stream_json_api_metadata(blackboard, printed);
-    return keep(printed, blackboard.metadata_json, length);
+    return print(blackboard, zel::kavero::stream_json_api_metadata, blackboard.metadata_json,
+                 length);
   });
 }
 
@@ -79,9 +118,8 @@ ZEL_API_EXPORT const char* zel_api_get_internal_result_json_buffer(zel_object* r
                                                                    size_t* length,
                                                                    zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    std::ostringstream printed;
-    zel::kavero::stream_internal_results_json_format(*get_blackboard(result), printed);
-    return keep(printed, debug_buffer, length);
+    return print(*get_blackboard(result), zel::kavero::stream_internal_results_json_format,
+                 debug_buffer, length);
   });
 }
 

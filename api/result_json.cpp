@@ -30,6 +30,24 @@ enum { kIdOption, kInputTypeOption, kUnicodeOffsetOption, kAnnotationFilterOptio
 const char* const kFlagNames[kConceptFlagCount] = {"deleted",  "shorted_match", "import",
                                                    "filtered", "to_resolve",    "to_delete"};
 
+// The printers write through the stream's buffer: the stream's own
+// operations check its state on every call, which costs more than the
+// bytes of a short item.
+inline void put(std::ostream& out, char c) { out.rdbuf()->sputc(c); }
+inline void put(std::ostream& out, const char* text, std::size_t length) {
+  out.rdbuf()->sputn(text, static_cast<std::streamsize>(length));
+}
+template <std::size_t N>
+inline void put(std::ostream& out, const char (&text)[N]) {
+  put(out, text, N - 1);
+}
+inline void quoted(std::ostream& out, const std::string& text) {
+  std::streambuf* buffer = out.rdbuf();
+  buffer->sputc('"');
+  write_json_escaped(buffer, text.data(), text.size());
+  buffer->sputc('"');
+}
+
 void write_number(std::ostream& out, uint32_t value) {
   char digits[10];
   int n = 0;
@@ -39,16 +57,16 @@ void write_number(std::ostream& out, uint32_t value) {
   } while (value != 0);
   char text[10];
   for (int i = 0; i < n; ++i) text[i] = digits[n - 1 - i];
-  out.write(text, n);
+  put(out, text, static_cast<std::size_t>(n));
 }
 
 void write_range(std::ostream& out, uint32_t kind, const OffsetMapper& mapper,
                  const Annotation& a) {
-  out.put('[');
+  put(out, '[');
   write_number(out, kind);
-  out.put(',');
+  put(out, ',');
   write_number(out, mapper(a.begin));
-  out.put(',');
+  put(out, ',');
   write_number(out, mapper(a.end));
 }
 
@@ -94,68 +112,68 @@ json_object_printer::json_object_printer(Blackboard& blackboard, std::ostream& o
 
 void json_object_printer::operator()(const Token& token) {
   write_range(out, kTokenKind, mapper, token);
-  out.put(',');
-  out << encoded_quoted_string(token.literal);
-  out.write(",[", 2);
+  put(out, ',');
+  quoted(out, token.literal);
+  put(out, ",[");
   bool first = true;
   for (const std::string& property : token.properties) {
     if (property.empty() || property[0] == '_') continue;
-    if (!first) out.put(',');
+    if (!first) put(out, ',');
     first = false;
-    out << encoded_quoted_string(property);
+    quoted(out, property);
   }
-  out.write("],[", 3);
+  put(out, "],[");
   first = true;
   for (const MorphData& r : token.readings) {
-    if (!first) out.put(',');
+    if (!first) put(out, ',');
     first = false;
     reading(r);
   }
-  out.write("]]", 2);
+  put(out, "]]");
 }
 
 void json_object_printer::reading(const MorphData& r) {
-  out.put('[');
-  out << encoded_quoted_string(r.stem);
-  out.write(", ", 2);
-  out << encoded_quoted_string(r.pos());
+  put(out, '[');
+  quoted(out, r.stem);
+  put(out, ", ");
+  quoted(out, r.pos());
   for (const std::string& property : r.properties) {
     if (!property.empty() && property[0] == '_') continue;
-    out.put(',');
-    out << encoded_quoted_string(property);
+    put(out, ',');
+    quoted(out, property);
   }
   if (!r.components.empty()) {
-    out.write(",[", 2);
+    put(out, ",[");
     bool first = true;
     for (const MorphData& component : r.components) {
-      if (!first) out.put(',');
+      if (!first) put(out, ',');
       first = false;
       reading(component);
     }
-    out.put(']');
+    put(out, ']');
   }
-  out.put(']');
+  put(out, ']');
 }
 
 void json_object_printer::operator()(Concept& c) {
   write_range(out, kConceptKind, mapper, c);
-  out.put(',');
-  out << encoded_quoted_string(c.uri);
+  put(out, ',');
+  quoted(out, c.uri);
   merge_instance_attributes(blackboard, c);
-  out.put(',');
+  put(out, ',');
   to_json(out, c.attributes, attribute_filter);
   if (with_flags) {
-    out.write(",{", 2);
+    put(out, ",{");
     bool first = true;
     for (std::size_t bit = 0; bit < kConceptFlagCount; ++bit) {
       if (!c.flags.test(bit)) continue;
-      if (!first) out.put(',');
+      if (!first) put(out, ',');
       first = false;
       out << '"' << kFlagNames[bit] << "\":[\"true\"]";
     }
-    out.put('}');
+    put(out, '}');
   }
-  out.put(']');
+  put(out, ']');
 }
 
 DefaultJSONFormatter::DefaultJSONFormatter(Blackboard& blackboard, std::ostream& out,
@@ -172,32 +190,32 @@ void DefaultJSONFormatter::operator()(const Sentence& sentence) {
   if (first) {
     first = false;
   } else {
-    out.put(',');
+    put(out, ',');
   }
   write_range(out, kSentenceKind, printer.mapper, sentence);
-  out.write(",[", 2);
+  put(out, ",[");
   bool first_item = true;
   for (Annotation* a = sentence.annotations.head; a != nullptr; a = a->next) {
     if (!is_valid(*a)) continue;
     if (a->kind == kConceptKind) {
       Concept& c = *static_cast<Concept*>(a);
       if ((*filter)(c)) continue;
-      if (!first_item) out.put(',');
+      if (!first_item) put(out, ',');
       first_item = false;
       printer(c);
     } else {
-      if (!first_item) out.put(',');
+      if (!first_item) put(out, ',');
       first_item = false;
       printer(*static_cast<const Token*>(a));
     }
   }
-  out.put(']');
+  put(out, ']');
   const Concept* head = annotation_cast<Concept>(sentence.annotations.head);
   if (head != nullptr && !head->attributes.own.empty()) {
-    out.put(',');
+    put(out, ',');
     to_json(out, head->attributes, sentence_filter);
   }
-  out.put(']');
+  put(out, ']');
 }
 
 bool jsonDocumentId(Blackboard& blackboard, std::ostream& out) {
@@ -235,7 +253,7 @@ void jsonSentences<DefaultJSONFormatter>(Blackboard& blackboard, std::ostream& o
       if (a->kind == kSentenceKind) formatter(*static_cast<const Sentence*>(a));
     }
   }
-  out.put(']');
+  put(out, ']');
 }
 
 void stream_json_api_format(Blackboard& blackboard, std::ostream& out) {
@@ -250,13 +268,13 @@ void stream_json_api_format(Blackboard& blackboard, std::ostream& out) {
   } else {
     filter = std::make_shared<ImportOnlyFilter>();
   }
-  out.put('{');
-  if (jsonDocumentId(blackboard, out)) out.put(',');
+  put(out, '{');
+  if (jsonDocumentId(blackboard, out)) put(out, ',');
   jsonLanguage(blackboard, out);
-  out.put(',');
+  put(out, ',');
   NamePredicate predicate = get_filter(blackboard);
   jsonSentences<DefaultJSONFormatter>(blackboard, out, std::move(filter), predicate);
-  out.put('}');
+  put(out, '}');
 }
 
 NamePredicate get_filter(Blackboard& blackboard) {
