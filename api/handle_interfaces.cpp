@@ -5,6 +5,7 @@ namespace api {
 
 AnalyzerInterface::~AnalyzerInterface() = default;
 BlackboardInterface::~BlackboardInterface() = default;
+DomainInterface::~DomainInterface() = default;
 
 }  // namespace api
 }  // namespace zel

@@ -20,6 +20,11 @@ class BlackboardInterface {
   virtual ~BlackboardInterface();
 };
 
+class DomainInterface {
+ public:
+  virtual ~DomainInterface();
+};
+
 }  // namespace api
 }  // namespace zel
 

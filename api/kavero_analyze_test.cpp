@@ -1,7 +1,9 @@
-// Runs the kavero-analyze tool as a user would, over the test language.
+// Runs the kavero-analyze tool as a user would, over the test language and
+// the demo domain.
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -39,7 +41,7 @@ ToolRun run_tool(const testing::ScratchFolder& scratch, const std::string& argum
           testing::read_file(err)};
 }
 
-TEST(KaveroAnalyze, PrintsTheAnalysedDocument) {
+TEST(KaveroAnalyze, PrintsTheResultJson) {
   testing::ScratchFolder scratch;
   const std::string morvik = "--morvik '" + kMorvik.string() + "'";
   const fs::path file = scratch.write("dog.txt", "The dog runs.");
@@ -49,17 +51,36 @@ TEST(KaveroAnalyze, PrintsTheAnalysedDocument) {
     const ToolRun run = run_tool(scratch, morvik + " " + source, "The dog runs.");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out.rfind("Sentence:(0,13)\n", 0), 0u) << run.out;
-    EXPECT_NE(run.out.find("t(4,7) dog\n\tdog:Nn-Sg("), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("t(8,12) runs\n\trun:V-Pres-3-Sg("), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.rfind(R"({"language":"english","sentences":[ [1,0,13,[)", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find(R"([3,4,7,"dog",["word"],[["dog", "Nn-Sg")"), std::string::npos) << run.out;
     // The tagger keeps the verb.
-    EXPECT_EQ(run.out.find("run:Nn-Pl"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"([["run", "V-Pres-3-Sg")"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Nn-Pl"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.back(), '\n');
   }
   // Analyser options reach the analysis: without the tagger both readings stay.
   const ToolRun untagged = run_tool(scratch, morvik + " --options '{\"hmm\": \"false\"}'",
-                                "The dog runs.");
+                                    "The dog runs.");
   EXPECT_EQ(untagged.status, 0);
-  EXPECT_NE(untagged.out.find("run:Nn-Pl"), std::string::npos) << untagged.out;
+  EXPECT_NE(untagged.out.find("Nn-Pl"), std::string::npos) << untagged.out;
+}
+
+TEST(KaveroAnalyze, RunsADomainAndPrintsTheInternalJson) {
+  testing::ScratchFolder scratch;
+  const std::string morvik = "--morvik '" + kMorvik.string() + "'";
+  const ToolRun plain = run_tool(scratch, morvik, "Alice visited London.");
+  EXPECT_EQ(plain.out.find("\"City\""), std::string::npos) << plain.out;
+  const ToolRun domain = run_tool(scratch, morvik + " --domain demo", "Alice visited London.");
+  EXPECT_EQ(domain.status, 0) << domain.err;
+  EXPECT_NE(domain.out.find(R"([2,0,5,"Person",{"gender":["female"]}])"), std::string::npos)
+      << domain.out;
+  EXPECT_NE(domain.out.find(R"([2,14,20,"City",{}])"), std::string::npos) << domain.out;
+  const ToolRun internal = run_tool(scratch, morvik + " --domain demo --internal", "Alice visited London.");
+  EXPECT_EQ(internal.status, 0) << internal.err;
+  EXPECT_EQ(internal.out.rfind(R"({"sentences":[ [1,0,21,[[2,0,21,"Sentence",{},{"import":["true"]}])", 0), 0u)
+      << internal.out;
+  EXPECT_NE(internal.out.find(R"("streams" : [{ "type":"literal","text":)"), std::string::npos)
+      << internal.out;
 }
 
 TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
@@ -67,7 +88,6 @@ TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
   const std::string morvik = "--morvik '" + kMorvik.string() + "'";
   const fs::path bad_bytes = scratch.write("bad.txt", "The dog \xC3\x28 runs.");
   const fs::path cut = scratch.write("cut.txt", "The dog runs \xE2\x82");
-  const fs::path surrogate = scratch.write("surrogate.txt", "A \xED\xA0\x80 dog.");
   // The first analysis may build the tokenizer cache, whose notice also goes
   // to standard error; build it before the error lines are compared.
   ASSERT_EQ(run_tool(scratch, morvik + " -", "The dog runs.").status, 0);
@@ -76,18 +96,18 @@ TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
     int status;
     std::string error_start;  // the line starts so; exactly one line
   } const cases[] = {
-      {morvik + " --language klingon -", 1,
-       "kavero-analyze: unknown language \"klingon\": looked in " + kMorvik.string()},
+      {morvik + " --language klingon -", 1, "kavero-analyze: error "},
+      {morvik + " --domain no-such-domain -", 1, "kavero-analyze: error 1: "},
       {morvik + " '" + (scratch.path() / "missing.txt").string() + "'", 1,
        "kavero-analyze: cannot read " + (scratch.path() / "missing.txt").string() +
            ": No such file or directory"},
       {morvik + " '" + scratch.path().string() + "'", 1, "kavero-analyze: cannot read "},
-      {morvik + " '" + bad_bytes.string() + "'", 1, "kavero-analyze: Invalid utf8 character."},
-      {morvik + " '" + cut.string() + "'", 1, "kavero-analyze: Invalid utf8 character."},
-      {morvik + " '" + surrogate.string() + "'", 1, "kavero-analyze: Invalid utf8 character."},
-      {"--morvik '" + (scratch.path() / "nowhere").string() + "' -", 1,
-       "kavero-analyze: no resource folder "},
+      {morvik + " '" + bad_bytes.string() + "'", 1,
+       "kavero-analyze: error 1: Invalid utf8 character."},
+      {morvik + " '" + cut.string() + "'", 1, "kavero-analyze: error 1: Invalid utf8 character."},
+      {"--morvik '" + (scratch.path() / "nowhere").string() + "' -", 1, "kavero-analyze: error "},
       {morvik + " --options '[1]' -", 1, "kavero-analyze: --options is not a JSON object"},
+      {morvik + " --options '{\"hmm\" x}' -", 1, "kavero-analyze: error 1: Invalid option text"},
       {"-", 2, "kavero-analyze: --morvik is required"},
       {morvik + " --frobnicate", 2, "kavero-analyze: unknown option --frobnicate"},
       {morvik + " --split words", 2, "kavero-analyze: --split takes paragraphs, lines or none"},
@@ -104,14 +124,6 @@ TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
   }
 }
 
-TEST(KaveroAnalyze, AnUnknownLanguageNamesTheLanguagesThere) {
-  testing::ScratchFolder scratch;
-  const ToolRun run =
-      run_tool(scratch, "--morvik '" + kMorvik.string() + "' --language klingon -", "A dog.");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("; languages found: english\n"), std::string::npos) << run.err;
-}
-
 TEST(KaveroAnalyze, HelpGoesToStandardOutput) {
   testing::ScratchFolder scratch;
   for (const char* flag : {"--help", "-h"}) {
@@ -123,17 +135,25 @@ TEST(KaveroAnalyze, HelpGoesToStandardOutput) {
   }
 }
 
-// The sentence lines of a print, and an empty line for every empty line
-// (the end of a document when the input is split).
+// The sentence ranges of every printed document, "|" after each document.
 std::string outline(const std::string& print) {
   std::string out;
-  std::size_t begin = 0;
-  while (begin < print.size()) {
-    const std::size_t end = print.find('\n', begin);
-    const std::string line = print.substr(begin, end - begin);
-    if (line.empty() || line.rfind("Sentence:", 0) == 0) out += line + "|";
-    if (end == std::string::npos) break;
-    begin = end + 1;
+  std::size_t line_begin = 0;
+  while (line_begin < print.size()) {
+    const std::size_t line_end = print.find('\n', line_begin);
+    const std::string line = print.substr(line_begin, line_end - line_begin);
+    for (std::size_t at = line.find("[1,"); at != std::string::npos; at = line.find("[1,", at + 1)) {
+      // Only sentence arrays: "[1,b,e,[".
+      const std::size_t stop = line.find(",[", at + 3);
+      const std::string range = line.substr(at + 3, stop - at - 3);
+      if (range.find_first_not_of("0123456789,") == std::string::npos &&
+          std::count(range.begin(), range.end(), ',') == 1 && (at < 2 || line[at - 1] != '"')) {
+        out += "(" + range + ")";
+      }
+    }
+    out += "|";
+    if (line_end == std::string::npos) break;
+    line_begin = line_end + 1;
   }
   return out;
 }
@@ -146,10 +166,10 @@ TEST(KaveroAnalyze, TheInputIsAStreamOfDocuments) {
     std::string split;
     std::string outline;  // offsets count from each document's start
   } const cases[] = {
-      {"", "Sentence:(0,13)||Sentence:(0,6)|Sentence:(8,16)||"},
-      {"--split paragraphs", "Sentence:(0,13)||Sentence:(0,6)|Sentence:(8,16)||"},
-      {"--split lines", "Sentence:(0,13)||Sentence:(0,6)||Sentence:(0,8)||"},
-      {"--split none", "Sentence:(0,13)|Sentence:(18,24)|Sentence:(26,34)|"},
+      {"", "(0,13)|(0,6)(8,16)|"},
+      {"--split paragraphs", "(0,13)|(0,6)(8,16)|"},
+      {"--split lines", "(0,13)|(0,6)|(0,8)|"},
+      {"--split none", "(0,13)(18,24)(26,34)|"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.split);
@@ -160,8 +180,9 @@ TEST(KaveroAnalyze, TheInputIsAStreamOfDocuments) {
   // Documents before a faulty one are printed; the error ends the run.
   const ToolRun faulty = run_tool(scratch, morvik + " -", "The dog runs.\n\nA \xC3\x28 dog.\n\nA dog.\n");
   EXPECT_EQ(faulty.status, 1);
-  EXPECT_EQ(outline(faulty.out), "Sentence:(0,13)||");
-  EXPECT_EQ(faulty.err.rfind("kavero-analyze: Invalid utf8 character.", 0), 0u) << faulty.err;
+  EXPECT_EQ(outline(faulty.out), "(0,13)|");
+  EXPECT_EQ(faulty.err.rfind("kavero-analyze: error 1: Invalid utf8 character.", 0), 0u)
+      << faulty.err;
 }
 
 TEST(KaveroAnalyze, WarningsGoToStandardErrorUnlessQuiet) {
@@ -178,7 +199,7 @@ TEST(KaveroAnalyze, WarningsGoToStandardErrorUnlessQuiet) {
   EXPECT_EQ(shown.status, 0);
   EXPECT_EQ(shown.err.rfind("kavero-analyze: warning: Abbreviation file not found", 0), 0u)
       << shown.err;
-  EXPECT_EQ(outline(shown.out), "Sentence:(0,6)||");
+  EXPECT_EQ(outline(shown.out), "(0,6)|");
   const ToolRun quiet = run_tool(scratch, "--morvik '" + morvik.string() + "' --quiet -", "A dog.");
   EXPECT_EQ(quiet.status, 0);
   EXPECT_EQ(quiet.err, "");

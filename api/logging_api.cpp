@@ -1,7 +1,5 @@
 // The logging functions of the C interface, over zel::wlog.
 
-#include <exception>
-
 #include "api/kavero.h"
 #include "base/logging.h"
 
@@ -13,7 +11,7 @@ ZEL_API_EXPORT bool zel_api_add_logger(uint16_t id, const char* level,
   if (callback == nullptr || !zel::wlog::to_value(level, value)) return false;
   try {
     return zel::wlog::add_logger(zel::wlog::Logger{id, value, callback});
-  } catch (const std::exception&) {
+  } catch (...) {
     return false;  // no exception crosses the C boundary
   }
 }
@@ -21,7 +19,7 @@ ZEL_API_EXPORT bool zel_api_add_logger(uint16_t id, const char* level,
 ZEL_API_EXPORT bool zel_api_set_logger(uint16_t id, const char* level) {
   try {
     return zel::wlog::set_level(id, level);
-  } catch (const std::exception&) {
+  } catch (...) {
     return false;
   }
 }

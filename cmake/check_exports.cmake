@@ -15,6 +15,7 @@ foreach(line ${lines})
   if(sym MATCHES "^(zel_api_|kavero_plugin_)" OR
      sym MATCHES "^(get_engine|get_domain|get_blackboard|find_morph_data|global_plugin_mutex|local_string_buffer)$" OR
      sym MATCHES "^_ZTH19local_string_buffer" OR
+     sym MATCHES "^(language_return_value|debug_buffer|tl_document_id|engine_info_data|tl_languages|filter_info_data|pipline_data)$" OR
      sym MATCHES "^(_init|_fini|__bss_start|_edata|_end)$")
     continue()
   endif()
