@@ -1,0 +1,22 @@
+#include "compiler/parser/fstring_grammar.h"
+
+namespace zel {
+namespace compiler {
+
+FStringGrammar::FStringGrammar() : FStringGrammar::base_type(fstring, "FStringGrammar") {
+  using grammar::range_text;
+  using qi::labels::_1;
+  using qi::labels::_val;
+  fstring = qi::raw[qi::lit('f') >>
+                    ((qi::lit("\"\"\"") >> +(qi::char_ - "\"\"\"") >> "\"\"\"") |
+                     (qi::lit('"') >>
+                      +((qi::lit('\\') >> qi::char_) |
+                        (qi::lit('[') >> +(qi::char_ - ']') >> ']') | ~qi::char_('"')) >>
+                      '"'))][_val = range_text(_1)];
+  grammar::catalogued(fstring, "qr_fstring", "Invalid fstring value check.");
+}
+
+FStringGrammar::~FStringGrammar() = default;
+
+}  // namespace compiler
+}  // namespace zel
