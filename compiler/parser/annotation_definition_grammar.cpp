@@ -6,7 +6,7 @@ namespace compiler {
 AnnotationDefinitionGrammar::AnnotationDefinitionGrammar()
     : AnnotationDefinitionGrammar::base_type(on_statement, "AnnotationDefinitionGrammar") {
   using ast::node::AnnotationDefinition;
-  using grammar::range_line;
+  using grammar_util::range_line;
   using qi::labels::_1;
   using qi::labels::_val;
 
@@ -17,7 +17,7 @@ AnnotationDefinitionGrammar::AnnotationDefinitionGrammar()
                  ':' > '{' >
                  pairs_[phoenix::bind(&AnnotationDefinition::attributes, _val) = _1] > '}' >
                  ';';
-  grammar::catalogued(on_statement, "gr_on_annotation",
+  grammar_util::catalogued(on_statement, "gr_on_annotation",
                       "Invalid on annotation section: syntax: on Annotation :{ ... }");
 }
 

@@ -12,7 +12,7 @@ AssignmentGrammar::AssignmentGrammar()
   assignment = identifier[phoenix::bind(&AssignCaptureGroup::uri_, _val) = _1] >
                -(add_sign_ > '(' >
                  attributes[phoenix::bind(&AssignCaptureGroup::attributes_, _val) = _1] > ')');
-  grammar::catalogued(add_sign_, "qr_addsign", "Missing @");
+  grammar_util::catalogued(add_sign_, "qr_addsign", "Missing @");
 }
 
 AssignmentGrammar::~AssignmentGrammar() = default;

@@ -43,16 +43,16 @@ AttributesAnyGrammar::AttributesAnyGrammar()
   on_attributes = on_pair_[phoenix::push_back(_val, _1)] >>
                   *(',' >> on_pair_[phoenix::push_back(_val, _1)]) >> -qi::lit(',');
 
-  grammar::catalogued(scope_pair_, "qr_pair_scope",
+  grammar_util::catalogued(scope_pair_, "qr_pair_scope",
                       "The scope attribute should have a valid string object.");
-  grammar::catalogued(attributes_pair_, "qr_pair_attributes",
+  grammar_util::catalogued(attributes_pair_, "qr_pair_attributes",
                       "The attributes should have the same format as the Annotation attributes: "
                       "@( att=\"value\" )");
-  grammar::catalogued(trigger_pair_, "qr_pair_triggers",
+  grammar_util::catalogued(trigger_pair_, "qr_pair_triggers",
                       "The attributes should have the same format as the Annotation : "
                       "::python::module::function@( att=\"value\" ) or a array [ ... ] of "
                       "annotation functions");
-  grammar::catalogued(on_attributes, "qr_on_annotation_attributes",
+  grammar_util::catalogued(on_attributes, "qr_on_annotation_attributes",
                       "Invalid attribute key, supported name are [scope, attributes, triggers] ");
 }
 

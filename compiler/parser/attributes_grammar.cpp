@@ -18,7 +18,7 @@ const phoenix::function<MakeAttributeValueImpl> attribute_value_of;
 
 AttributesGrammar::AttributesGrammar()
     : AttributesGrammar::base_type(attribute_list, "AttributesGrammar") {
-  using grammar::range_text;
+  using grammar_util::range_text;
   using qi::labels::_1;
   using qi::labels::_val;
 
@@ -35,7 +35,7 @@ AttributesGrammar::AttributesGrammar()
   attribute_list = attribute_ % ',';
   keyless_attribute = fstring_[_val = attribute_value_of(_1)];
 
-  grammar::catalogued(attribute_value_, "attribute_value", "Invalid attribute value.");
+  grammar_util::catalogued(attribute_value_, "attribute_value", "Invalid attribute value.");
 }
 
 AttributesGrammar::~AttributesGrammar() = default;

@@ -6,7 +6,7 @@ namespace compiler {
 ClosureGrammar::ClosureGrammar() : ClosureGrammar::base_type(closure, "closure_grammar") {
   closure = (qi::lit('{') >> qi::raw[+qi::digit >> -(',' >> +qi::digit)] >> '}') |
             qi::char_("*+?");
-  grammar::catalogued(closure, "r_closure", "Invalid closure.");
+  grammar_util::catalogued(closure, "r_closure", "Invalid closure.");
 }
 
 ClosureGrammar::~ClosureGrammar() = default;

@@ -8,11 +8,11 @@ namespace compiler {
 DefineParser::DefineParser() : DefineParser::base_type(start_, "define_rozoveved"), define_(false) {
   using qi::labels::_1;
   using qi::labels::_val;
-  const phoenix::function<grammar::AppendImpl> append;
+  const phoenix::function<grammar_util::AppendImpl> append;
   start_ = +(define_[append(phoenix::bind(&ast::node::Root::statements, _val), _1)] |
              qi::omit[qi::char_]);
   start_.name("rozoveved");
-  grammar::install_error_handler(start_);
+  grammar_util::install_error_handler(start_);
 }
 
 DefineParser::~DefineParser() = default;

@@ -14,8 +14,8 @@ using ast::node::PriorityGroup;
 using ast::node::Root;
 using ast::node::Rule;
 
-const phoenix::function<grammar::AppendImpl> append;
-const phoenix::function<grammar::SetPositionImpl> set_position;
+const phoenix::function<grammar_util::AppendImpl> append;
+const phoenix::function<grammar_util::SetPositionImpl> set_position;
 
 }  // namespace
 
@@ -24,7 +24,7 @@ DomainParser::DomainParser()
       entry_text_(true),
       secondary_text_(false),
       define_(true) {
-  using grammar::range_line;
+  using grammar_util::range_line;
   using qi::labels::_1;
   using qi::labels::_pass;
   using qi::labels::_val;
@@ -86,7 +86,7 @@ DomainParser::DomainParser()
              chain_statement_[append(statements, _1)] | define_[append(statements, _1)] |
              decorator_[append(statements, _1)] | invalid_rest_);
 
-  using grammar::catalogued;
+  using grammar_util::catalogued;
   catalogued(entry_end_, "qr_valid_lexicon_entry_end",
              "Invalid regular expression character, if you want to use this character as is "
              "you will need to escape it");

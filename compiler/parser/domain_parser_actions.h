@@ -9,7 +9,7 @@
 
 namespace zel {
 namespace compiler {
-namespace grammar {
+namespace grammar_util {
 
 // Appends an element (a statement, a rule node, an entry) to a sequence,
 // converting it to the sequence's element type.
@@ -30,7 +30,7 @@ struct SetPositionImpl {
   }
 };
 
-}  // namespace grammar
+}  // namespace grammar_util
 }  // namespace compiler
 }  // namespace zel
 

@@ -16,7 +16,7 @@ using ast::node::RuleGroup;
 using ast::node::RuleNodes;
 using ast::node::RuleOperator;
 
-const phoenix::function<grammar::AppendImpl> append;
+const phoenix::function<grammar_util::AppendImpl> append;
 
 // Takes an alternation operator into a group unless it mixes operator
 // types with the ones already there.

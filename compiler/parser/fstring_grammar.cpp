@@ -4,7 +4,7 @@ namespace zel {
 namespace compiler {
 
 FStringGrammar::FStringGrammar() : FStringGrammar::base_type(fstring, "FStringGrammar") {
-  using grammar::range_text;
+  using grammar_util::range_text;
   using qi::labels::_1;
   using qi::labels::_val;
   fstring = qi::raw[qi::lit('f') >>
@@ -13,7 +13,7 @@ FStringGrammar::FStringGrammar() : FStringGrammar::base_type(fstring, "FStringGr
                       +((qi::lit('\\') >> qi::char_) |
                         (qi::lit('[') >> +(qi::char_ - ']') >> ']') | ~qi::char_('"')) >>
                       '"'))][_val = range_text(_1)];
-  grammar::catalogued(fstring, "qr_fstring", "Invalid fstring value check.");
+  grammar_util::catalogued(fstring, "qr_fstring", "Invalid fstring value check.");
 }
 
 FStringGrammar::~FStringGrammar() = default;

@@ -9,7 +9,7 @@
 #ifndef KAVERO_COMPILER_PARSER_GRAMMAR_TYPES_H_
 #define KAVERO_COMPILER_PARSER_GRAMMAR_TYPES_H_
 
-#include <boost/phoenix/bind/bind_function_object.hpp>
+#include <boost/phoenix/bind.hpp>
 #include <boost/phoenix/core.hpp>
 #include <boost/phoenix/function.hpp>
 #include <boost/phoenix/operator.hpp>
@@ -43,7 +43,7 @@ class Skipper : public qi::grammar<Iterator> {
   qi::rule<Iterator> line_comment_;
 };
 
-namespace grammar {
+namespace grammar_util {
 
 // The bytes of a source range.
 struct RangeTextImpl {
@@ -83,7 +83,7 @@ void catalogued(Rule& rule, const char* name, const char* message) {
   install_error_handler(rule);
 }
 
-}  // namespace grammar
+}  // namespace grammar_util
 }  // namespace compiler
 }  // namespace zel
 

@@ -5,7 +5,7 @@ namespace compiler {
 
 LexiconEntryGrammar::LexiconEntryGrammar(bool check)
     : LexiconEntryGrammar::base_type(lexicon_text, "LexiconEntryGrammar") {
-  using grammar::range_text;
+  using grammar_util::range_text;
   using qi::labels::_1;
   using qi::labels::_val;
 
@@ -23,7 +23,7 @@ LexiconEntryGrammar::LexiconEntryGrammar(bool check)
   lexicon_text = qi::raw[entry_body_][_val = range_text(_1)];
 
   entry_body_.name("lexicon_entry");
-  grammar::catalogued(lexicon_text, "lexicon_grammar", "Could not parse lexicon entry.");
+  grammar_util::catalogued(lexicon_text, "lexicon_grammar", "Could not parse lexicon entry.");
 }
 
 LexiconEntryGrammar::~LexiconEntryGrammar() = default;

@@ -7,7 +7,7 @@ namespace compiler {
 // report their faults); the value of `pattern_text` is the raw source text,
 // which the literal cleaning then decodes.
 RuleEntryGrammar::RuleEntryGrammar() : RuleEntryGrammar::base_type(pattern_text, "RuleEntryGrammar") {
-  using grammar::range_text;
+  using grammar_util::range_text;
   using qi::labels::_1;
   using qi::labels::_val;
 
@@ -24,8 +24,8 @@ RuleEntryGrammar::RuleEntryGrammar() : RuleEntryGrammar::base_type(pattern_text,
   pattern_text = qi::raw[pattern_body_][_val = range_text(_1)];
 
   pattern_group_.name("pattern_group");
-  grammar::install_error_handler(pattern_group_);
-  grammar::catalogued(pattern_text, "rule_grammar", "Could not parse rule entry");
+  grammar_util::install_error_handler(pattern_group_);
+  grammar_util::catalogued(pattern_text, "rule_grammar", "Could not parse rule entry");
 }
 
 RuleEntryGrammar::~RuleEntryGrammar() = default;

@@ -6,10 +6,10 @@ namespace compiler {
 
 ParseException::~ParseException() = default;
 
-namespace grammar {
+namespace grammar_util {
 const phoenix::function<RangeTextImpl> range_text;
 const phoenix::function<RangeLineImpl> range_line;
-}  // namespace grammar
+}  // namespace grammar_util
 
 Skipper::Skipper() : Skipper::base_type(start_, "skipper") {
   block_comment_ = "/*" >> *(qi::char_ - "*/") >> "*/";

@@ -34,7 +34,7 @@ StatementDecoratorGrammar::StatementDecoratorGrammar()
               (keyword_[phoenix::bind(&StatementDecorator::keyword, _val) = _1] >> ':' >>
                decorator_text_[phoenix::bind(&StatementDecorator::value, _val) = _1] >>
                (qi::eol | qi::eoi))][set_position(_val, _1)];
-  grammar::catalogued(decorator, "statement_decorator",
+  grammar_util::catalogued(decorator, "statement_decorator",
                       "Could not parse rule decorator. Available decorators "
                       "(@test:,@expected:,@dependency:@language)");
 }

@@ -59,7 +59,7 @@ const phoenix::function<SetPositionImpl> set_position;
 }  // namespace
 
 TokenGrammar::TokenGrammar() : TokenGrammar::base_type(token, "TokenGrammar") {
-  using grammar::range_text;
+  using grammar_util::range_text;
   using qi::labels::_1;
   using qi::labels::_r1;
   using qi::labels::_val;
@@ -103,19 +103,19 @@ TokenGrammar::TokenGrammar() : TokenGrammar::base_type(token, "TokenGrammar") {
 
   property_name_.name("property_name");
   pos_name_.name("pos_name");
-  grammar::catalogued(property_, "qr_property", "Properties should be in lowercase in strict mode.");
-  grammar::catalogued(length_item_, "qr_length_closure", "Invalid Token length format.");
-  grammar::catalogued(short_value_, "qr_short",
+  grammar_util::catalogued(property_, "qr_property", "Properties should be in lowercase in strict mode.");
+  grammar_util::catalogued(length_item_, "qr_length_closure", "Invalid Token length format.");
+  grammar_util::catalogued(short_value_, "qr_short",
                       "Invalid Token length format, requires a value, ex: length(5) or "
                       "length(5,10)");
-  grammar::catalogued(token, "token",
+  grammar_util::catalogued(token, "token",
                       "Invalid token format: use \" for literal , ' for the stem, + for a "
                       "property, and nothing for the POS.");
-  grammar::catalogued(literal_, "qr_literal", "Invalid character in token literal");
-  grammar::catalogued(stem, "qr_stem", "Invalid character in the stem section of the token");
-  grammar::catalogued(stem_close_, "qr_stem_close", "Missing closing stem delimiter '");
-  grammar::catalogued(token_open_, "qr_token_open", "Missing open token <");
-  grammar::catalogued(token_close_, "qr_token_close", "Missing close token >");
+  grammar_util::catalogued(literal_, "qr_literal", "Invalid character in token literal");
+  grammar_util::catalogued(stem, "qr_stem", "Invalid character in the stem section of the token");
+  grammar_util::catalogued(stem_close_, "qr_stem_close", "Missing closing stem delimiter '");
+  grammar_util::catalogued(token_open_, "qr_token_open", "Missing open token <");
+  grammar_util::catalogued(token_close_, "qr_token_close", "Missing close token >");
   length_close_.name("close_round_bracket");
 }
 

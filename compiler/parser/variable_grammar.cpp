@@ -15,7 +15,7 @@ VariableGrammar::VariableGrammar(bool with_error_handler)
                      (qi::lit(':') > variable_name_[phoenix::bind(&Variable::name, _val) = _1] >
                       '=' > variable_value_[phoenix::bind(&Variable::value, _val) = _1] > ';');
   if (with_error_handler) {
-    grammar::catalogued(define_statement, "variable", "Could not parse Variable");
+    grammar_util::catalogued(define_statement, "variable", "Could not parse Variable");
   } else {
     define_statement.name("variable_start_rule");
   }
