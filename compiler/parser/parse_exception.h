@@ -1,8 +1,9 @@
-// The exception that abandons the parse of a source.
+// The exception that abandons the parse of a rule source.
 //
-// A semantic action throws it after it has reported an error that leaves
-// nothing sensible to parse further. It carries no data of its own: the
-// report is already recorded in the diagnostics.
+// A semantic action throws it after it has reported an error that leaves no
+// sensible way to go on with the source (a closure or length value that is
+// no number, or whose bounds are wrong). It carries nothing: the report is
+// already in the compilation's diagnostics.
 
 #ifndef KAVERO_COMPILER_PARSER_PARSE_EXCEPTION_H_
 #define KAVERO_COMPILER_PARSER_PARSE_EXCEPTION_H_
@@ -12,11 +13,7 @@
 namespace zel {
 namespace compiler {
 
-class ParseException : public std::exception {
- public:
-  ParseException() = default;
-  ~ParseException() override;
-};
+class ParseException : public std::exception {};
 
 }  // namespace compiler
 }  // namespace zel

@@ -15,6 +15,28 @@ namespace compiler {
 namespace parser {
 namespace action {
 
+// The characters a pattern gives a meaning of its own: . * \ + ? : ( ) [ ] { }
+// , | $. Handed to the escape reader as the escapes that stay escaped.
+extern const std::set<char> regex_special_chars;
+// The same and the quotes and "=", the escapes kept in a token literal.
+extern const std::set<char> token_literal_special_chars;
+// The same and the quotes, the escapes kept in a lexicon-entry literal.
+extern const std::set<char> lexicon_literal_special_chars;
+
+// A lexicon entry's part that stands for any one token, and the pattern it
+// is rewritten into.
+extern const std::string any_token_marker;   // "<>"
+extern const std::string any_token_pattern;  // "(.)+"
+
+// The named character classes, [:name:].
+extern const std::set<std::string> possible_character_properties;
+
+// Words that may not name a concept.
+extern const std::set<std::string> reserved_keywords;
+
+// The names of the built-in rule functions.
+extern const std::set<std::string> builtin_rule_functions;
+
 // The names an f-string variable may start with.
 extern const std::set<std::string> fstring_variables;
 

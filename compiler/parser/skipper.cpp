@@ -1,10 +1,7 @@
 #include "compiler/parser/grammar_types.h"
-#include "compiler/parser/parse_exception.h"
 
 namespace zel {
 namespace compiler {
-
-ParseException::~ParseException() = default;
 
 namespace grammar_util {
 const phoenix::function<RangeTextImpl> range_text;

@@ -46,12 +46,58 @@ std::string joined(const std::vector<std::string>& lines) {
 
 TEST(SourceParserExplore, Dump) {
   for (const char* source : {
-           "rule:{ <'be'> };",
-           "rule:{ <\"a\", Nn, +pl> Person .. (<'x'> | <'y'>) };",
-           "rule:{ ",
-       }) {
+"rule:{ <'a'> } = X;",
+"rule:{ <'a'> } = Ab:c;",
+"rule:{ <'a'> } = Xy@(k=v);",
+"on Xy :{ scope = 1 };",
+"on Xy :{ attributes = 1 };",
+"on Xy :{ triggers = 1 };",
+"on Xy :{ foo = 1 };",
+"on Xy { };",
+"@ test: x\n",
+"define:x 1;",
+"rule:{ <+> };",
+"rule:{ <length(2> };",
+"rule:{ <length(,3)> };",
+"rule:{ <\"a> };",
+"rule:{ <''> };",
+"rule:{ <h'a> };",
+"rule:{ <'a' x> };",
+"lexicon:{ a$ } = Xy;",
+"lexicon:{ a: } = Xy;",
+"lexicon {a} = Xy;",
+"lexicon: a } = Xy;",
+"rule:{ <'a'> | <'b'> };",
+"rule:{ (<'a'> };",
+"rule:{ Person[<'a'> };",
+"rule:{ <'a'> }",
+"lexicon:{ a } Xy;",
+"rule:{ !(<'a'> | <'b'>) };",
+"rule:{ { } };",
+"rule:{ };",
+"namespace { }",
+"chain { }",
+"rule:{ (<'a'> | <'b'> % <'c'>) };",
+"rule:{ <'a'> };\nfoo\nrule:{ <'b'> };",
+"rule:{ <'a'> };\n// last",
+"@test: last",
+"lexicon:(input=\"literal\"){ New York, Boston } = City;",
+"lexicon:{ a,,b } = Xy;",
+"lexicon:{ } = Xy;",
+"on Person, Org :{ scope=\"sentence\", attributes=@(a=\"1\"), map=::py::m::f@(x=\"y\"), };",
+"on Xy :{ triggers=[Ab, Cd@(k=\"v\")] };",
+"define:ab = x\ny;",
+"rule:{ <length(2,)>* <'a'>{2,3} <'b'> * };",
+"rule:{ !(<'a'>) ! (<'b'>) };",
+"rule:{ Person@(k=\"v\")[^ <'x'>] Org[<'y'> ^] };",
+"rule:{ <'a'> ... <'b'> .? <'c'> };",
+"rule:{ (<'a'> | <'b'> | <'c'>)+ };",
+"rule:{ <\"a\">, 'b' };",
+"rule:{ <'a'> } = Xy@(k=\"v\", s=/a.b/, t=\"\"\"tri\"\"\", f=f\"{capture.x}\");",
+"rules:{ <'a'> };",
+}) {
     const auto result = unit_test::parse_data(source, "t.kav");
-    std::cout << "SOURCE " << source << "\n" << rules_of(result.root) << joined(result.errors)
+    std::cout << "SOURCE " << source << "\n" << rules_of(result.root) << "statements=" << result.root.statements.size() << "\n" << joined(result.errors)
               << "ok=" << result.ok << "\n";
   }
 }
