@@ -2,6 +2,7 @@
 
 #include <boost/fusion/include/std_pair.hpp>
 
+#include "compiler/parser/attribute_checks.h"
 #include "compiler/parser/grammar_values.h"
 
 namespace zel {
@@ -20,9 +21,11 @@ AttributesGrammar::AttributesGrammar()
     : AttributesGrammar::base_type(attribute_list, "AttributesGrammar") {
   using grammar_util::range_text;
   using qi::labels::_1;
+  using qi::labels::_pass;
   using qi::labels::_val;
 
-  attribute_key_ = qi::raw[qi::char_("a-zA-Z_") >> *qi::char_("a-zA-Z_0-9:")][_val = range_text(_1)];
+  attribute_key_ = qi::raw[qi::char_("a-zA-Z_") >> *qi::char_("a-zA-Z_0-9:")][_val = range_text(_1),
+                      _pass = phoenix::bind(&zel::compiler::parser::action::check_attribute_key_names, _1)];
   triple_quoted_ = qi::lit("\"\"\"") >> +(qi::char_ - "\"\"\"") >> "\"\"\"";
   attribute_value_ %=
       triple_quoted_ |

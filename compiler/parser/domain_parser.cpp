@@ -1,5 +1,6 @@
 #include "compiler/parser/domain_parser.h"
 
+#include "compiler/parser/attribute_checks.h"
 #include "compiler/parser/domain_parser_actions.h"
 #include "compiler/parser/syntax_tree_adapted.h"
 
@@ -77,7 +78,8 @@ DomainParser::DomainParser()
                        decorator_[append(chain_statements, _1)]) >
                      ']';
 
-  invalid_rest_ = qi::raw[+qi::char_];
+  invalid_rest_ = qi::raw[+qi::char_][_pass = phoenix::bind(&invalid_statement, _1,
+                                                             std::string("Invalid statement:"))];
 
   auto statements = phoenix::bind(&Root::statements, _val);
   start_ = *(rule_statement_[append(statements, _1)] |

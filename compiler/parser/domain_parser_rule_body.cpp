@@ -67,7 +67,7 @@ void DomainParser::build_rule_body() {
        +(node_[append(group_nodes, _1)] >>
          -(sequence_op_[append(group_nodes, _1)] |
            alternation_op_[_pass = append_alternation(group_nodes, _1)])) >
-       close_paren_ >> qi::no_skip[-closure_[phoenix::bind(&RuleGroup::closure, _val) = _1]]);
+       close_paren_ > qi::no_skip[-closure_[phoenix::bind(&RuleGroup::closure, _val) = _1]]);
 
   auto concept_nodes = phoenix::bind(&RuleConcept::nodes, _val);
   concept_ =

@@ -13,12 +13,12 @@
 #include <boost/phoenix/core.hpp>
 #include <boost/phoenix/function.hpp>
 #include <boost/phoenix/operator.hpp>
-#include <boost/range/iterator_range.hpp>
 #include <boost/spirit/include/qi.hpp>
 #include <string>
 
 #include "compiler/parser/grammar_context.h"
 #include "compiler/parser/source_iterator.h"
+#include "compiler/parser/source_range.h"
 
 namespace zel {
 namespace compiler {
@@ -27,7 +27,6 @@ namespace qi = boost::spirit::qi;
 namespace phoenix = boost::phoenix;
 
 using Iterator = SourceIterator;
-using SourceRange = boost::iterator_range<Iterator>;
 
 // Skipped between the elements of every rule that skips: white space, a
 // block comment /* ... */ and a line comment // ... up to the line end or

@@ -1,6 +1,7 @@
 #include "compiler/parser/source_parser.h"
 
 #include "base/options.h"
+#include "compiler/parser/capture_group_checks.h"
 #include "compiler/parser/compile_result.h"
 #include "compiler/parser/compiler_blackboard.h"
 #include "compiler/parser/define_parser.h"
@@ -42,6 +43,7 @@ ParseResult parse_kavero_source(Blackboard& blackboard, const std::string& text,
   ParseResult result;
   try {
     parse_text(parser, text, result.root);
+    check_function_attributes(result.root);
   } catch (const ParseException&) {
     // The action that abandoned the parse has reported why.
   }
@@ -73,6 +75,7 @@ ParseDataResult parse_data(const std::string& text, const std::string& name) {
   blackboard.set_source_filename(name);
   ParseDataResult result;
   const bool matched = parse_text(parser, text, result.root);
+  check_function_attributes(result.root);
   const bool has_errors = results::has_errors();
   result.ok = matched && !has_errors;
   if (has_errors) result.errors = collect_formatted_errors(results::sinks());

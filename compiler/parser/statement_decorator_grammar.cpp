@@ -1,5 +1,7 @@
 #include "compiler/parser/statement_decorator_grammar.h"
 
+#include "compiler/parser/lexicon_entry_actions.h"
+
 namespace zel {
 namespace compiler {
 namespace {
@@ -32,7 +34,9 @@ StatementDecoratorGrammar::StatementDecoratorGrammar()
   decorator =
       qi::raw[qi::lit('@') >
               (keyword_[phoenix::bind(&StatementDecorator::keyword, _val) = _1] >> ':' >>
-               decorator_text_[phoenix::bind(&StatementDecorator::value, _val) = _1] >>
+               decorator_text_[phoenix::bind(&StatementDecorator::value, _val) = _1,
+                               phoenix::bind(&zel::compiler::parser::action::on_decorator,
+                                             phoenix::bind(&StatementDecorator::value, _val))] >>
                (qi::eol | qi::eoi))][set_position(_val, _1)];
   grammar_util::catalogued(decorator, "statement_decorator",
                       "Could not parse rule decorator. Available decorators "

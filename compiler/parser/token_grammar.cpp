@@ -1,6 +1,7 @@
 #include "compiler/parser/token_grammar.h"
 
 #include "compiler/parser/syntax_tree_adapted.h"
+#include "compiler/parser/token_actions.h"
 
 namespace zel {
 namespace compiler {
@@ -62,7 +63,9 @@ TokenGrammar::TokenGrammar() : TokenGrammar::base_type(token, "TokenGrammar") {
   using grammar_util::range_text;
   using qi::labels::_1;
   using qi::labels::_r1;
+  using qi::labels::_pass;
   using qi::labels::_val;
+  namespace action = zel::compiler::parser::action;
 
   token_open_ = qi::lit('<');
   token_close_ = qi::no_skip[*qi::lit(' ') >> '>'];
@@ -72,16 +75,19 @@ TokenGrammar::TokenGrammar() : TokenGrammar::base_type(token, "TokenGrammar") {
   stem = stem_open_ > entry_.pattern_text >> stem_close_;
   head_item_ = qi::lit("h'") > entry_.pattern_text > stem_close_;
   component_ = qi::lit("c'") > entry_.pattern_text > stem_close_;
-  property_name_ = +qi::char_("-A-Za-z0-9_\\");
+  property_name_ %= qi::as_string[+qi::char_("-A-Za-z0-9_\\")][_pass = phoenix::bind(&action::is_valid_property, _1)];
   property_ = qi::lit('+') > property_name_;
   pos_name_ = +qi::char_("-A-Za-z0-9_");
-  pos_item_ = pos_name_;
-  bare_pos_item_ = pos_name_;
+  pos_item_ = qi::raw[pos_name_][_val = range_text(_1),
+                                 _pass = phoenix::bind(&action::is_valid_pos_iter, _1)];
+  bare_pos_item_ = pos_name_[_val = _1, _pass = phoenix::bind(&action::is_valid_pos, _1)];
   short_value_ = qi::short_;
   length_close_ = qi::lit(')');
-  length_item_ = qi::lit("length(") > short_value_[set_length(_r1, _1)] >
-                 -((',' >> short_value_[set_maximum(_r1, _1)]) |
-                   qi::lit(',')[set_maximum(_r1, std::int16_t(200))]) > length_close_;
+  length_item_ =
+      qi::raw[qi::lit("length(") > short_value_[set_length(_r1, _1)] >
+              -((',' >> short_value_[set_maximum(_r1, _1)]) |
+                qi::lit(',')[set_maximum(_r1, std::int16_t(200))]) > length_close_]
+             [_pass = phoenix::bind(&action::check_length_closure_value_location, _1)];
 
   item_ = literal_[set_item(_r1, Item::literal, _1)] | stem[set_item(_r1, Item::stem, _1)] |
           head_item_[set_item(_r1, Item::head, _1)] |
@@ -95,7 +101,7 @@ TokenGrammar::TokenGrammar() : TokenGrammar::base_type(token, "TokenGrammar") {
                property_[set_item(_r1, Item::property, _1)] | length_item_(_r1) |
                bare_pos_item_[set_item(_r1, Item::pos, _1)];
 
-  token = qi::raw[(token_open_ > -(item_(_val) % ',') > token_close_ >>
+  token = qi::raw[(token_open_ > -(item_(_val) % ',') > token_close_ >
                    qi::no_skip[-closure_[set_item(_val, Item::closure, _1)]]) |
                   qi::lexeme[bare_item_(_val) % ',' >>
                              -closure_[set_item(_val, Item::closure, _1)]]]
