@@ -15,13 +15,13 @@ ActionTest::ActionTest() : binding_(&blackboard_) {
   source("");
 }
 
-SourceRange ActionTest::source(const std::string &text) {
+SourceRange ActionTest::source(const std::string& text) {
   text_ = std::make_unique<std::string>(text);
   get_ctx().reset(SourceIterator(text_->data()), &blackboard_, nullptr);
   return range(0, text_->size());
 }
 
-SourceRange ActionTest::range_of(const std::string &piece) {
+SourceRange ActionTest::range_of(const std::string& piece) {
   const std::size_t at = text_->find(piece);
   EXPECT_NE(at, std::string::npos) << piece << " in " << *text_;
   if (at == std::string::npos) return range(0, 0);
@@ -36,18 +36,18 @@ SourceRange ActionTest::range(std::size_t first, std::size_t last) {
   return SourceRange(begin, end);
 }
 
-const std::vector<DiagnosticsInfo> &ActionTest::reported() { return results::sink(kSourceName); }
+const std::vector<DiagnosticsInfo>& ActionTest::reported() { return results::sink(kSourceName); }
 
 void ActionTest::clear_reported() { blackboard_.diagnostics->reset(); }
 
-std::string describe(const DiagnosticsInfo &info) {
+std::string describe(const DiagnosticsInfo& info) {
   return diagnostic_type_to_string(info) + ":" + std::to_string(info.line) + ":" +
          std::to_string(info.column) + ":" + std::to_string(info.code) + ":" + info.message;
 }
 
-std::vector<std::string> describe(const std::vector<DiagnosticsInfo> &infos) {
+std::vector<std::string> describe(const std::vector<DiagnosticsInfo>& infos) {
   std::vector<std::string> texts;
-  for (const DiagnosticsInfo &info : infos) texts.push_back(describe(info));
+  for (const DiagnosticsInfo& info : infos) texts.push_back(describe(info));
   return texts;
 }
 

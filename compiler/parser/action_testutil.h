@@ -28,15 +28,15 @@ class ActionTest : public ::testing::Test {
 
   // Makes `text` the text being parsed (replacing the one before, whose
   // ranges end with it) and returns the range of all of it.
-  SourceRange source(const std::string &text);
+  SourceRange source(const std::string& text);
   // The range of the first occurrence of `piece` in the current text; the
   // test fails when there is none.
-  SourceRange range_of(const std::string &piece);
+  SourceRange range_of(const std::string& piece);
   // The range of the bytes [first, last) of the current text.
   SourceRange range(std::size_t first, std::size_t last);
 
   // The diagnostics of the test source, in report order, and their removal.
-  const std::vector<DiagnosticsInfo> &reported();
+  const std::vector<DiagnosticsInfo>& reported();
   void clear_reported();
 
   Blackboard blackboard_;
@@ -47,8 +47,8 @@ class ActionTest : public ::testing::Test {
 };
 
 // "type:line:column:code:message" of one diagnostic, for comparisons.
-std::string describe(const DiagnosticsInfo &info);
-std::vector<std::string> describe(const std::vector<DiagnosticsInfo> &infos);
+std::string describe(const DiagnosticsInfo& info);
+std::vector<std::string> describe(const std::vector<DiagnosticsInfo>& infos);
 
 }  // namespace compiler
 }  // namespace zel

@@ -12,15 +12,15 @@ namespace compiler {
 
 namespace {
 
-bool starts_with(const std::string &text, const char *prefix) { return text.rfind(prefix, 0) == 0; }
+bool starts_with(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
-void report(const std::string &message, const SourceRange &range) {
+void report(const std::string& message, const SourceRange& range) {
   compiler_error(message, range_line(range), 0, std::string(), 0);
 }
 
 }  // namespace
 
-bool invalid_statement(const SourceRange &range, const std::string &message) {
+bool invalid_statement(const SourceRange& range, const std::string& message) {
   if (results::has_errors()) return false;
   std::string text = range_text(range);
   const std::size_t line_feed = text.find('\n');
@@ -33,7 +33,7 @@ bool invalid_statement(const SourceRange &range, const std::string &message) {
 namespace parser {
 namespace action {
 
-bool check_attribute_key_names(const SourceRange &range) {
+bool check_attribute_key_names(const SourceRange& range) {
   if (!get_parser_strict()) return true;
   const std::string key = range_text(range);
   for (char c : key) {
@@ -47,7 +47,7 @@ bool check_attribute_key_names(const SourceRange &range) {
   return true;
 }
 
-bool check_concept_names(const SourceRange &range) {
+bool check_concept_names(const SourceRange& range) {
   const std::string name = range_text(range);
   if (reserved_keywords.count(name) != 0) {
     report("Invalid concept name: [" + name + "] cannot use keywords as concept names.", range);
@@ -66,7 +66,7 @@ bool check_concept_names(const SourceRange &range) {
     return false;
   }
   if (starts_with(name, "::")) {
-    const Blackboard *blackboard = get_ctx().blackboard;
+    const Blackboard* blackboard = get_ctx().blackboard;
     if (blackboard == nullptr) {
       // Raises, as there is no compilation to report into.
       report(
@@ -89,13 +89,13 @@ bool check_concept_names(const SourceRange &range) {
   return true;
 }
 
-bool check_formated_attributes_fn(const SourceRange &range) {
+bool check_formated_attributes_fn(const SourceRange& range) {
   return check_formated_attributes_template(range);
 }
 
-bool check_formated_attributes_template(const SourceRange &range) {
+bool check_formated_attributes_template(const SourceRange& range) {
   const std::string text = range_text(range);
-  const auto fail = [&range](const char *message) { return invalid_statement(range, message); };
+  const auto fail = [&range](const char* message) { return invalid_statement(range, message); };
   bool inside = false;
   bool accepted = false;
   bool closed = false;

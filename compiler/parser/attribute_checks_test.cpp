@@ -31,11 +31,11 @@ TEST_F(AttributeChecks, InvalidStatementReportsTheFirstLineOnce) {
 TEST_F(AttributeChecks, KeysInStrictMode) {
   source("gender Gender key2 ns:key _x");
   const std::string keys[] = {"gender", "Gender", "key2", "ns:key", "_x"};
-  for (const std::string &key : keys) EXPECT_TRUE(check_attribute_key_names(range_of(key)));
+  for (const std::string& key : keys) EXPECT_TRUE(check_attribute_key_names(range_of(key)));
   EXPECT_TRUE(reported().empty());
 
   blackboard_.strict = true;
-  for (const std::string &key : keys) EXPECT_TRUE(check_attribute_key_names(range_of(key)));
+  for (const std::string& key : keys) EXPECT_TRUE(check_attribute_key_names(range_of(key)));
   const std::string tail = "] attribute key should be in lowercase.";
   EXPECT_EQ(describe(reported()),
             (std::vector<std::string>{
@@ -71,7 +71,7 @@ TEST_F(AttributeChecks, ConceptNames) {
        "The option disable_plugin_calls is set to False, cannot use this uri "
        "[::a::b::c]"},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     clear_reported();
     blackboard_.disable_plugin_calls = c.plugins_disabled;
@@ -126,7 +126,7 @@ TEST_F(AttributeChecks, FormattedValues) {
       {"f\"{capture.__class__}\"", "Invalid fstring, has invalid keyword:"},
       {"f\"{capture.a{{b}\"", "Invalid fstring, No variables found: "},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     clear_reported();
     source("x=\n  " + c.value);

@@ -24,19 +24,19 @@ const std::string kFilter = "kav::filter";
 const std::string kPushAtt = "kav::push_att";
 
 // A value without its quotes (its first and last byte).
-std::string inner(const std::string &value) {
+std::string inner(const std::string& value) {
   return value.size() < 2 ? std::string() : value.substr(1, value.size() - 2);
 }
 
 // Splits at every colon, keeping empty pieces.
-std::vector<std::string> colon_pieces(const std::string &text) {
+std::vector<std::string> colon_pieces(const std::string& text) {
   return string::split_vector(text, ":", false);
 }
 
 // Reads a piece as the standard string-to-int conversion does: leading
 // white space, a sign, digits up to the first other byte; at least one
 // digit, and the value must fit in 32 bits.
-bool read_int(const std::string &piece, int &value) {
+bool read_int(const std::string& piece, int& value) {
   std::size_t i = 0;
   while (i < piece.size() && std::isspace(static_cast<unsigned char>(piece[i]))) ++i;
   bool negative = false;
@@ -59,10 +59,10 @@ bool read_int(const std::string &piece, int &value) {
 
 namespace detail {
 
-void check_pattern(std::int32_t line, const std::string &value) {
+void check_pattern(std::int32_t line, const std::string& value) {
   try {
     kav_regex(value);
-  } catch (const std::runtime_error &error) {
+  } catch (const std::runtime_error& error) {
     compiler_error(
         "The rule on the given line has a invalid regex expression "
         "in the attribute "
@@ -72,21 +72,21 @@ void check_pattern(std::int32_t line, const std::string &value) {
   }
 }
 
-void CheckCaptureGroups::operator()(const ast::node::Rule &rule) {
+void CheckCaptureGroups::operator()(const ast::node::Rule& rule) {
   line_ = rule.line;
   (*this)(rule.capture);
 }
 
-void CheckCaptureGroups::operator()(const ast::node::RuleCapture &capture) {
+void CheckCaptureGroups::operator()(const ast::node::RuleCapture& capture) {
   if (enter(capture)) visit_all(capture.nodes);
 }
 
-bool CheckCaptureGroups::check_anaphora(const AssignCaptureGroup &assignment) {
-  const auto error = [this](const std::string &message) {
+bool CheckCaptureGroups::check_anaphora(const AssignCaptureGroup& assignment) {
+  const auto error = [this](const std::string& message) {
     compiler_error(message, line_, 0, std::string(), 0);
   };
   bool has_concept = false;
-  for (const auto &[key, value] : assignment.attributes()) {
+  for (const auto& [key, value] : assignment.attributes()) {
     if (key == "concept") {
       has_concept = true;
     } else if (key == "scope") {
@@ -131,17 +131,17 @@ bool CheckCaptureGroups::check_anaphora(const AssignCaptureGroup &assignment) {
   return true;
 }
 
-bool CheckCaptureGroups::enter(const ast::node::RuleCapture &capture) {
-  const AssignCaptureGroup &assignment = capture.assignment;
-  const std::string &name = assignment.uri();
-  const auto missing = [this, &name](const char *key) {
+bool CheckCaptureGroups::enter(const ast::node::RuleCapture& capture) {
+  const AssignCaptureGroup& assignment = capture.assignment;
+  const std::string& name = assignment.uri();
+  const auto missing = [this, &name](const char* key) {
     compiler_error(std::string("Missing '") + key + "' attribute on the '" + name + "' function.",
                    line_, 0, std::string(), 0);
   };
   if (name == kAnaphora) return check_anaphora(assignment);
   if (name == kFilter) {
     bool has_concept = false;
-    for (const auto &[key, value] : assignment.attributes()) {
+    for (const auto& [key, value] : assignment.attributes()) {
       if (key == "concept") has_concept = true;
       if (key == "concept" || key == "attributes") check_pattern(line_, value);
     }
@@ -151,7 +151,7 @@ bool CheckCaptureGroups::enter(const ast::node::RuleCapture &capture) {
   if (name == kPushAtt) {
     bool has_from = false;
     bool has_to = false;
-    for (const auto &[key, value] : assignment.attributes()) {
+    for (const auto& [key, value] : assignment.attributes()) {
       if (key == "from") has_from = true;
       if (key == "to") has_to = true;
       if (key == "from" || key == "to" || key == "attributes") check_pattern(line_, value);
@@ -169,28 +169,28 @@ bool CheckCaptureGroups::enter(const ast::node::RuleCapture &capture) {
 
 }  // namespace detail
 
-void check_function_attributes(const ast::node::Root &root) {
+void check_function_attributes(const ast::node::Root& root) {
   detail::CheckCaptureGroups checker;
   checker(root);
 }
 
-void RenameCaptureGroups::operator()(ast::node::Rule &rule) {
+void RenameCaptureGroups::operator()(ast::node::Rule& rule) {
   enter(rule);
   (*this)(rule.capture);
 }
 
-void RenameCaptureGroups::operator()(ast::node::RuleCapture &capture) {
+void RenameCaptureGroups::operator()(ast::node::RuleCapture& capture) {
   if (capture.assignment.uri_.empty()) capture.assignment.uri_ = name_;
   visit_all(capture.nodes);
 }
 
-bool RenameCaptureGroups::enter(const ast::node::Rule &rule) {
+bool RenameCaptureGroups::enter(const ast::node::Rule& rule) {
   const std::string source = get_current_parser_filename() + ":" + std::to_string(rule.line);
   name_ = "$" + std::to_string(string_hash(source));
   return true;
 }
 
-void rename_capture_groups(ast::node::Rule &rule) {
+void rename_capture_groups(ast::node::Rule& rule) {
   RenameCaptureGroups renamer;
   renamer(rule);
 }

@@ -24,30 +24,30 @@
 namespace zel {
 namespace compiler {
 
-void check_function_attributes(const ast::node::Root &root);
+void check_function_attributes(const ast::node::Root& root);
 
 // Names the unnamed captures of the rule, its own capture included.
-void rename_capture_groups(ast::node::Rule &rule);
+void rename_capture_groups(ast::node::Rule& rule);
 
 namespace detail {
 
 // Compiles the attribute value (quotes included) as a regular expression
 // and reports at the line when it does not compile, with the expression
 // library's own reason.
-void check_pattern(std::int32_t line, const std::string &value);
+void check_pattern(std::int32_t line, const std::string& value);
 
 class CheckCaptureGroups : public ast::Visitor<CheckCaptureGroups, true> {
  public:
   using ast::Visitor<CheckCaptureGroups, true>::operator();
 
-  void operator()(const ast::node::Rule &rule);
-  void operator()(const ast::node::RuleCapture &capture);
+  void operator()(const ast::node::Rule& rule);
+  void operator()(const ast::node::RuleCapture& capture);
 
   // Checks one capture; true when what it holds is to be checked too.
-  bool enter(const ast::node::RuleCapture &capture);
+  bool enter(const ast::node::RuleCapture& capture);
 
  private:
-  bool check_anaphora(const ast::node::AssignCaptureGroup &assignment);
+  bool check_anaphora(const ast::node::AssignCaptureGroup& assignment);
 
   std::int32_t line_ = 0;
 };
@@ -58,13 +58,13 @@ class RenameCaptureGroups : public ast::Visitor<RenameCaptureGroups> {
  public:
   using ast::Visitor<RenameCaptureGroups>::operator();
 
-  void operator()(ast::node::Rule &rule);
-  void operator()(ast::node::RuleCapture &capture);
+  void operator()(ast::node::Rule& rule);
+  void operator()(ast::node::RuleCapture& capture);
 
   // Computes the rule's generated name. Always true.
-  bool enter(const ast::node::Rule &rule);
+  bool enter(const ast::node::Rule& rule);
 
-  const std::string &name() const { return name_; }
+  const std::string& name() const { return name_; }
 
  private:
   std::string name_;

@@ -22,7 +22,7 @@ using ast::node::RuleConcept;
 using ast::node::RuleGroup;
 using ast::node::RuleToken;
 
-RuleCapture capture(const std::string &name, AttributeList attributes,
+RuleCapture capture(const std::string& name, AttributeList attributes,
                     ast::node::RuleNodes nodes = {}) {
   RuleCapture made;
   made.assignment.uri_ = name;
@@ -47,7 +47,7 @@ Root one_call(RuleCapture call) {
 
 class CaptureGroupChecks : public ActionTest {
  protected:
-  std::vector<std::string> check(const Root &root) {
+  std::vector<std::string> check(const Root& root) {
     clear_reported();
     check_function_attributes(root);
     return describe(reported());
@@ -99,7 +99,7 @@ TEST_F(CaptureGroupChecks, Anaphora) {
       {{{"concept", "\"P\""}, {"colour", "\"red\""}},
        {"warning:5:0:0:Unknown anaphora attribute 'colour'"}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.attributes));
     EXPECT_EQ(check(one_call(capture("kav::anaphora", c.attributes))), c.reports);
   }
@@ -145,7 +145,7 @@ TEST_F(CaptureGroupChecks, FilterAndPushAtt) {
       {"kav::delete", {}, {}},
       {"Person", {{"anything", "\"(\""}}, {}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(check(one_call(capture(c.name, c.attributes))), c.reports);
   }
@@ -166,7 +166,7 @@ TEST_F(CaptureGroupChecks, InvalidExpressionsGiveTheLibrarysReason) {
     std::string reason;
     try {
       kav_regex(value);
-    } catch (const std::runtime_error &error) {
+    } catch (const std::runtime_error& error) {
       reason = error.what();
     }
     EXPECT_FALSE(reason.empty());
@@ -214,7 +214,7 @@ TEST_F(CaptureGroupChecks, RenameUnnamedCaptures) {
 
   const std::string name = "$6071690758521652777";
   EXPECT_EQ(renamed.capture.assignment.uri(), name);
-  const auto &nodes = renamed.capture.nodes;
+  const auto& nodes = renamed.capture.nodes;
   EXPECT_EQ(boost::get<RuleCapture>(nodes[0]).assignment.uri(), "Named");
   EXPECT_EQ(boost::get<RuleCapture>(boost::get<RuleGroup>(nodes[1]).nodes[0]).assignment.uri(),
             name);

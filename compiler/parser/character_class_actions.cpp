@@ -1,6 +1,7 @@
 #include "compiler/parser/character_class_actions.h"
 
 #include <cstdint>
+#include <exception>
 
 #include "base/string_util.h"
 #include "base/unicode.h"
@@ -23,11 +24,11 @@ int hex_digit(char c) {
   return -1;
 }
 
-void report(const std::string &message) { compiler_error(message, 0, 0, std::string(), 0); }
+void report(const std::string& message) { compiler_error(message, 0, 0, std::string(), 0); }
 
 }  // namespace
 
-std::string hex_to_string(const std::string &text) {
+std::string hex_to_string(const std::string& text) {
   std::uint32_t code_point = 0;
   bool too_big = false;
   for (char c : text) {
@@ -43,7 +44,7 @@ std::string hex_to_string(const std::string &text) {
   return string::from_uint(code_point);
 }
 
-std::string check_character_class(const std::string &text) {
+std::string check_character_class(const std::string& text) {
   static const std::string deprecated = "[:range(:range(";
   static const std::string range_open = "range(";
   if (text.size() > 5) {
@@ -56,11 +57,17 @@ std::string check_character_class(const std::string &text) {
     const std::string name = text.substr(2, text.size() - 4);
     if (name.size() > range_open.size() && name.compare(0, range_open.size(), range_open) == 0 &&
         name.back() == ')') {
-      const char *const first = name.data() + range_open.size();
-      const char *const last = name.data() + name.size() - 1;
+      const char* const first = name.data() + range_open.size();
+      const char* const last = name.data() + name.size() - 1;
       string::unicode::ErrorCode error;
-      const std::string characters =
-          string::unicode::detail::decode(first, last, regex_special_chars, &error);
+      std::string characters;
+      try {
+        characters = string::unicode::detail::decode(first, last, regex_special_chars, &error);
+      } catch (const std::exception& failure) {
+        // The reader raises on escapes it cannot read at all.
+        error.code = 1;
+        error.message = failure.what();
+      }
       if (error.code != 0) {
         report("Invalid character class format." + error.message);
         return no_class;
@@ -70,7 +77,7 @@ std::string check_character_class(const std::string &text) {
     if (possible_character_properties.count(name) != 0) return text;
   }
   std::string message = "Invalid character property" + text + "\n";
-  for (const std::string &property : possible_character_properties) message += property + ",";
+  for (const std::string& property : possible_character_properties) message += property + ",";
   message += " or range ex: 'range(a-zA-Z0123)'";
   report(message);
   return no_class;

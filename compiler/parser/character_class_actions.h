@@ -20,7 +20,7 @@ namespace action {
 // point that UTF-8 cannot encode (a surrogate, D800 to DFFF, or a value
 // above 10FFFF) is reported as "Invalid unicode escape sequence." and gives
 // an empty text.
-std::string hex_to_string(const std::string &text);
+std::string hex_to_string(const std::string& text);
 
 // The class text to store for "[:name:]" or "[:range(chars):]":
 //   a named class (alnum, alpha, digit, lower, title, upper, xdigit): the
@@ -28,8 +28,8 @@ std::string hex_to_string(const std::string &text);
 //   a range: "[:#" + the characters with their escapes resolved (those of
 //     the pattern characters kept) + "#:]";
 //   anything else, the deprecated "[:range(:range(" form and a range with an
-//     invalid escape: reported, and "[:none:]".
-std::string check_character_class(const std::string &text);
+//     invalid or unreadable escape: reported, and "[:none:]".
+std::string check_character_class(const std::string& text);
 
 }  // namespace action
 }  // namespace parser

@@ -41,8 +41,12 @@ TEST_F(CharacterClassActions, Classes) {
        "Deprecated character class format, use square bracket, ex [A-Za-z#]"},
       {"[:range(a\\qz):]", "[:none:]",
        "Invalid character class format.Invalid escaped character [0x71(q)]"},
+      // An escape the reader cannot read at all.
+      {"[:range(\\u12):]", "[:none:]",
+       "Invalid character class format.Invalid unicode escape sequence. \\\\u requires 4 "
+       "digits\n context:"},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     clear_reported();
     EXPECT_EQ(check_character_class(c.text), c.result);
@@ -72,7 +76,7 @@ TEST_F(CharacterClassActions, HexEscapes) {
       {"dfff", "", true},
       {"110000", "", true},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.digits);
     clear_reported();
     EXPECT_EQ(hex_to_string(c.digits), c.result);

@@ -4,6 +4,7 @@
 
 #include "base/string_util.h"
 #include "compiler/parser/diagnostics.h"
+#include "compiler/parser/escape_cleaning.h"
 #include "compiler/parser/grammar_context.h"
 #include "compiler/parser/lexicon_entry_text.h"
 #include "compiler/parser/pattern_scanner.h"
@@ -20,19 +21,19 @@ constexpr std::int64_t kInvalidEscapeCode = 0x40;
 constexpr std::int64_t kAnyTokenCode = 0x10;
 
 // The escape warning: the cleaner's message and the literal as written.
-std::string escape_warning(const string::unicode::ErrorCode &error, const SourceRange &range) {
+std::string escape_warning(const string::unicode::ErrorCode& error, const SourceRange& range) {
   return error.message + " in '" + trim_source_blanks(range_text(range)) + "'";
 }
 
 // Whether the group repeats as a whole sequence (the blank goes inside it)
 // rather than as a choice of single characters.
-bool blank_inside(const action::MulticharacterToken &token) {
+bool blank_inside(const action::MulticharacterToken& token) {
   return token.groups > 1 || (token.max_length != 1 && !token.has_alternatives);
 }
 
 }  // namespace
 
-void check_lexicon_carriage_return(const SourceRange &range, const std::string &entry) {
+void check_lexicon_carriage_return(const SourceRange& range, const std::string& entry) {
   if (entry.size() < 2) return;
   const int line = range_line(range);
   for (std::size_t i = 0; i + 1 < entry.size(); ++i) {
@@ -48,33 +49,34 @@ void check_lexicon_carriage_return(const SourceRange &range, const std::string &
 
 namespace action {
 
-std::string on_decorator(std::string &text) { return cleanup_entry(text); }
+std::string on_decorator(std::string& text) { return cleanup_entry(text); }
 
-bool cleanup_location_token_entry(const SourceRange &range, std::string &text) {
+bool cleanup_location_token_entry(const SourceRange& range, std::string& text) {
   string::unicode::ErrorCode error;
-  string::clean_and_trim(text, token_literal_special_chars, &error);
+  const auto location = get_location(range);
+  clean_escapes(text, token_literal_special_chars, error, location.first, location.second);
   if (error.code != 0) {
-    const auto location = get_location(range);
     compiler_warning(escape_warning(error, range), location.first, location.second,
                      kInvalidEscapeCode);
   }
   return true;
 }
 
-bool cleanup_location_lexicon_entry(const SourceRange &range, std::string &text) {
+bool cleanup_location_lexicon_entry(const SourceRange& range, std::string& text) {
   string::unicode::ErrorCode error;
-  string::clean_and_trim(text, lexicon_literal_special_chars, &error);
+  clean_escapes(text, lexicon_literal_special_chars, error, range_line(range), 0);
   if (error.code != 0) {
     compiler_warning(escape_warning(error, range), range_line(range), 0, kInvalidEscapeCode);
   }
   return true;
 }
 
-bool check_lexicon_entry(const SourceRange &range, std::string &entry) {
+bool check_lexicon_entry(const SourceRange& range, std::string& entry) {
   if (range.empty()) return true;
   const std::string written = entry;
   string::unicode::ErrorCode error;
-  string::clean_and_trim(entry, regex_special_chars, &error);
+  // An entry whose escapes cannot be read is reported and kept as written.
+  if (!clean_escapes(entry, regex_special_chars, error, range_line(range), 0)) return true;
   if (!use_raw_lexicon_entries()) replace_special_entries(entry, range_line(range));
   if (error.code != 0) {
     compiler_warning(error.message + " in '" + trim_source_blanks(written) + "'", range_line(range),
@@ -85,7 +87,7 @@ bool check_lexicon_entry(const SourceRange &range, std::string &entry) {
   return true;
 }
 
-std::vector<std::string> split_lexicon_entry(const std::string &entry) {
+std::vector<std::string> split_lexicon_entry(const std::string& entry) {
   std::vector<std::string> parts;
   std::size_t start = 0;
   std::size_t pos = 0;
@@ -106,9 +108,9 @@ std::vector<std::string> split_lexicon_entry(const std::string &entry) {
   return parts;
 }
 
-void replace_any_token_entries(LexiconEntryParts &parts, int line) {
-  for (auto &part : parts) {
-    std::string &text = part.first;
+void replace_any_token_entries(LexiconEntryParts& parts, int line) {
+  for (auto& part : parts) {
+    std::string& text = part.first;
     if (text == "(.)*") {
       text = any_token_pattern;
       compiler_warning(" '(.)*' will be replaced with (.)+ ", line, 0, kAnyTokenCode);
@@ -120,10 +122,10 @@ void replace_any_token_entries(LexiconEntryParts &parts, int line) {
   }
 }
 
-void replace_special_entries(std::string &entry, int line) {
+void replace_special_entries(std::string& entry, int line) {
   if (is_raw_lexicon_entry(entry)) return;
   LexiconEntryParts parts;
-  for (std::string &part : split_lexicon_entry(entry)) parts.emplace_back(std::move(part), true);
+  for (std::string& part : split_lexicon_entry(entry)) parts.emplace_back(std::move(part), true);
   parts.back().second = false;
   replace_any_token_entries(parts, line);
 
@@ -132,7 +134,7 @@ void replace_special_entries(std::string &entry, int line) {
     // 2: a group took the blank before it.
     int state = 0;
     for (std::size_t i = 0; i < parts.size(); ++i) {
-      std::string &part = parts[i].first;
+      std::string& part = parts[i].first;
       if (part.empty() || part[0] != '(') {
         state = 0;
         continue;
@@ -167,7 +169,7 @@ void replace_special_entries(std::string &entry, int line) {
   }
 
   std::string joined;
-  for (const auto &part : parts) {
+  for (const auto& part : parts) {
     joined += part.first;
     if (part.second) joined += ' ';
   }

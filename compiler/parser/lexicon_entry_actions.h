@@ -11,7 +11,10 @@
 // are not rewritten.
 //
 // Reports go to the compilation's diagnostics of the bound compiler
-// Blackboard; none of these actions stops the parse.
+// Blackboard; none of these actions stops the parse. An escape that cannot
+// be read at all (too few digits, a code point UTF-8 cannot encode) is
+// reported as an error where the literal's warnings go, and the text is
+// kept as written (see escape_cleaning.h).
 
 #ifndef KAVERO_COMPILER_PARSER_LEXICON_ENTRY_ACTIONS_H_
 #define KAVERO_COMPILER_PARSER_LEXICON_ENTRY_ACTIONS_H_
@@ -30,7 +33,7 @@ namespace parser {
 // ("did you forget the ','?") and every tab but the last byte as a warning,
 // one report each, at the range line. Entries of fewer than two bytes are
 // not looked at.
-void check_lexicon_carriage_return(const SourceRange &range, const std::string &entry);
+void check_lexicon_carriage_return(const SourceRange& range, const std::string& entry);
 
 namespace action {
 
@@ -39,7 +42,7 @@ namespace action {
 using LexiconEntryParts = std::vector<std::pair<std::string, bool>>;
 
 // Cleans a decorator value as cleanup_entry does and returns it.
-std::string on_decorator(std::string &text);
+std::string on_decorator(std::string& text);
 
 // Resolve the escapes of a token literal (keeping those of the pattern
 // characters, the quotes and "=") or of a lexicon-entry literal (the
@@ -47,30 +50,30 @@ std::string on_decorator(std::string &text);
 // in place. An invalid escape is warned about with code 0x40, at the
 // literal's line and column for a token and at its line for a lexicon
 // entry. Always true.
-bool cleanup_location_token_entry(const SourceRange &range, std::string &text);
-bool cleanup_location_lexicon_entry(const SourceRange &range, std::string &text);
+bool cleanup_location_token_entry(const SourceRange& range, std::string& text);
+bool cleanup_location_lexicon_entry(const SourceRange& range, std::string& text);
 
 // Cleans a lexicon entry in place (escapes, trimming, blanks), rewrites its
 // special entries unless raw entries are asked for, and warns about an
 // invalid escape (code 0) or else reports its line feeds and tabs. Always
 // true.
-bool check_lexicon_entry(const SourceRange &range, std::string &entry);
+bool check_lexicon_entry(const SourceRange& range, std::string& entry);
 
 // Rewrites the any-token forms and the groups with closures of an entry in
 // place (see above); `line` is where warnings go. An entry with a part that
 // begins with an unclosed group, or whose part is more than one group, keeps
 // the text it had.
-void replace_special_entries(std::string &entry, int line);
+void replace_special_entries(std::string& entry, int line);
 
 // The parts of an entry, cut at blanks. A "(" at the start of the entry or
 // after a blank opens a group that runs to its matching ")" and closure, so
 // blanks inside it do not cut. Two blanks in a row give an empty part; the
 // last part is there even when empty.
-std::vector<std::string> split_lexicon_entry(const std::string &entry);
+std::vector<std::string> split_lexicon_entry(const std::string& entry);
 
 // Replaces "(.)*" parts by "(.)+", warning with code 0x10 at `line`, "<>"
 // parts by "(.)+", and every "<>" inside other parts by "(.)+".
-void replace_any_token_entries(LexiconEntryParts &parts, int line);
+void replace_any_token_entries(LexiconEntryParts& parts, int line);
 
 }  // namespace action
 }  // namespace parser

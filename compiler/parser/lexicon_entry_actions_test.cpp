@@ -47,7 +47,7 @@ TEST_F(LexiconEntryActions, SpecialEntriesAreRewritten) {
       // Raw entries are not rewritten.
       {"\"\"\"a (b|c)+ d\"\"\"", "\"\"\"a (b|c)+ d\"\"\"", false},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     clear_reported();
     std::string entry = c.entry;
@@ -78,7 +78,7 @@ TEST_F(LexiconEntryActions, Splitting) {
       {"(a [ )] b) c", {"(a [ )] b)", "c"}},
       {"(a b", {"(a b"}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     EXPECT_EQ(split_lexicon_entry(c.entry), c.parts) << c.entry;
   }
 }
@@ -103,7 +103,7 @@ TEST_F(LexiconEntryActions, LineFeedsAndTabs) {
       {"\n", {}},
       {"ab", {}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     clear_reported();
     source("lexicon:{\n" + c.entry + "\n};");
@@ -138,7 +138,7 @@ TEST_F(LexiconEntryActions, CheckLexiconEntry) {
        {"error:3:0:0:Lexicon entry has carriage returns, did you forgot the "
         "','? "}},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.written);
     clear_reported();
     blackboard_.raw_lexicon_entries = c.raw_option;
@@ -185,6 +185,35 @@ TEST_F(LexiconEntryActions, LiteralsWarnAboutInvalidEscapes) {
   std::string masked = "a\\qb";
   EXPECT_TRUE(cleanup_location_token_entry(range(0, 1), masked));
   EXPECT_TRUE(reported().empty());
+}
+
+TEST_F(LexiconEntryActions, UnreadableEscapesAreErrorsNotExceptions) {
+  // Escapes the reader cannot read at all: too few digits, a code point
+  // UTF-8 cannot encode.
+  const std::string too_few = "Invalid unicode escape sequence. \\\\u requires 4 digits\n context:";
+  source("rule:{\n  <\"a\\u12\">, \"b\\U0000D800\" };");
+  std::string token = " a\\u12 ";
+  EXPECT_TRUE(cleanup_location_token_entry(range_of("\"a\\u12\""), token));
+  EXPECT_EQ(token, "a\\u12");
+  std::string entry = "b\\U0000D800";
+  EXPECT_TRUE(cleanup_location_lexicon_entry(range_of("b\\U0000D800"), entry));
+  EXPECT_EQ(entry, "b\\U0000D800");
+  const auto reports = describe(reported());
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0], "error:2:4:0:" + too_few);
+  EXPECT_EQ(reports[1].rfind("error:2:0:0:", 0), 0u) << reports[1];
+
+  clear_reported();
+  source("lexicon:{\n caf\\u12 (b|c)+ d };");
+  std::string written = " caf\\u12 (b|c)+ d ";
+  EXPECT_TRUE(check_lexicon_entry(range_of(written), written));
+  EXPECT_EQ(written, "caf\\u12 (b|c)+ d");
+  EXPECT_EQ(describe(reported()), std::vector<std::string>{"error:2:0:0:" + too_few});
+
+  clear_reported();
+  std::string decorator = " a\\u1 ";
+  EXPECT_EQ(on_decorator(decorator), "a\\u1");
+  EXPECT_EQ(describe(reported()), std::vector<std::string>{"error:0:0:0:" + too_few});
 }
 
 TEST_F(LexiconEntryActions, DecoratorValues) {

@@ -14,17 +14,17 @@ namespace zel {
 namespace compiler {
 
 // Whether the text holds pattern syntax: any of ( * + . ? [ \ { |.
-bool has_wildcards(const char *text);
+bool has_wildcards(const char* text);
 bool has_wildcards(std::string_view text);
 
 // Whether the entry begins with three double quotes and ends with three
 // (tested apart, so a text of exactly three double quotes is raw too).
-bool is_raw_lexicon_entry(const std::string &entry);
+bool is_raw_lexicon_entry(const std::string& entry);
 
 // Keeps only what lies between the triple quotes of a raw entry; any other
 // entry is left as it is. A text of three to five double quotes becomes
 // empty.
-void strip_raw_lexicon_entry(std::string &entry);
+void strip_raw_lexicon_entry(std::string& entry);
 
 }  // namespace compiler
 }  // namespace zel

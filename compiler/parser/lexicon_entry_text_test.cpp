@@ -18,11 +18,11 @@ TEST(LexiconEntryText, Wildcards) {
       {"a*", true},        {"a+", true},       {"a?", true},      {"[ab]", true},
       {"a{2}", true},      {"a|b", true},      {"a)b]c}", false}, {"", false},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     EXPECT_EQ(has_wildcards(c.text.c_str()), c.wildcards) << c.text;
     EXPECT_EQ(has_wildcards(std::string_view(c.text)), c.wildcards) << c.text;
   }
-  EXPECT_FALSE(has_wildcards(static_cast<const char *>(nullptr)));
+  EXPECT_FALSE(has_wildcards(static_cast<const char*>(nullptr)));
 }
 
 TEST(LexiconEntryText, RawEntries) {
@@ -41,7 +41,7 @@ TEST(LexiconEntryText, RawEntries) {
       {"plain", false, "plain"},
       {"", false, ""},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     EXPECT_EQ(is_raw_lexicon_entry(c.entry), c.raw) << c.entry;
     std::string entry = c.entry;
     strip_raw_lexicon_entry(entry);

@@ -14,7 +14,7 @@ bool is_repetition(char c) { return c == '*' || c == '?' || c == '+'; }
 // One past the "]" that closes the class opening at `pos`, or npos when the
 // "[" opens none: there is no "]" before `end`, it lies at offset 0 or 1,
 // or a backslash escapes it.
-std::size_t class_end(const std::string &text, std::size_t pos, std::size_t end) {
+std::size_t class_end(const std::string& text, std::size_t pos, std::size_t end) {
   const std::size_t closing = text.find(']', pos);
   if (closing == std::string::npos || closing >= end || closing < 2 || text[closing - 1] == '\\') {
     return std::string::npos;
@@ -24,7 +24,7 @@ std::size_t class_end(const std::string &text, std::size_t pos, std::size_t end)
 
 }  // namespace
 
-std::pair<std::size_t, std::size_t> get_closure(const std::string &text, std::size_t pos) {
+std::pair<std::size_t, std::size_t> get_closure(const std::string& text, std::size_t pos) {
   if (pos >= text.size() || text[pos] != ')') return {pos, pos};
   const std::size_t start = pos + 1;
   if (start >= text.size()) return {start, start};
@@ -36,7 +36,7 @@ std::pair<std::size_t, std::size_t> get_closure(const std::string &text, std::si
   return {start, start};
 }
 
-void process_capture(const std::string &text, std::size_t &pos, std::size_t end) {
+void process_capture(const std::string& text, std::size_t& pos, std::size_t end) {
   end = std::min(end, text.size());
   if (pos >= end) return;
   ++pos;
@@ -49,7 +49,7 @@ void process_capture(const std::string &text, std::size_t &pos, std::size_t end)
   }
 }
 
-void process_group(const std::string &text, std::size_t &pos, std::size_t end) {
+void process_group(const std::string& text, std::size_t& pos, std::size_t end) {
   end = std::min(end, text.size());
   int depth = 0;
   while (pos < end) {
@@ -73,7 +73,7 @@ void process_group(const std::string &text, std::size_t &pos, std::size_t end) {
   }
 }
 
-MulticharacterToken is_multicharacter_token(const std::string &text) {
+MulticharacterToken is_multicharacter_token(const std::string& text) {
   MulticharacterToken found;
   unsigned run = 0;
   unsigned longest = 0;

@@ -21,16 +21,16 @@ namespace action {
 
 // The closure after the ")" at `pos`: (start, one past its end). (pos, pos)
 // when there is no ")" at pos; (pos + 1, pos + 1) when no closure follows.
-std::pair<std::size_t, std::size_t> get_closure(const std::string &text, std::size_t pos);
+std::pair<std::size_t, std::size_t> get_closure(const std::string& text, std::size_t pos);
 
 // From the ")" at `pos`, moves `pos` past it and its closure, never past
 // `end`.
-void process_capture(const std::string &text, std::size_t &pos, std::size_t end);
+void process_capture(const std::string& text, std::size_t& pos, std::size_t end);
 
 // From the "(" at `pos`, moves `pos` past the matching ")" and its closure;
 // to `end` when the group is not closed before it. Character classes are
 // jumped over whole, so their parentheses do not count.
-void process_group(const std::string &text, std::size_t &pos, std::size_t end);
+void process_group(const std::string& text, std::size_t& pos, std::size_t end);
 
 // What is_multicharacter_token finds in an entry part that begins with "(".
 struct MulticharacterToken {
@@ -47,7 +47,7 @@ struct MulticharacterToken {
   unsigned groups = 0;
 };
 
-MulticharacterToken is_multicharacter_token(const std::string &text);
+MulticharacterToken is_multicharacter_token(const std::string& text);
 
 }  // namespace action
 }  // namespace parser

@@ -32,7 +32,7 @@ TEST(PatternScanner, GetClosure) {
       {"(ab){2", 3, 4, 4},
       {"(ab){", 3, 4, 4},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     const std::string text = c.text;
     const auto closure = get_closure(text, c.pos);
     EXPECT_EQ(closure.first, c.start) << c.text << " at " << c.pos;
@@ -65,7 +65,7 @@ TEST(PatternScanner, ProcessCaptureAndGroup) {
       {"(", 0, 1, 1},
       {")", 0, 1, 1},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     const std::string text = c.text;
     if (text[c.pos] == ')') {
       std::size_t pos = c.pos;
@@ -114,7 +114,7 @@ TEST(PatternScanner, MulticharacterToken) {
       {"(a[b", true, false, 0, 0},
       {"(", true, false, 0, 0},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     const MulticharacterToken found = is_multicharacter_token(c.text);
     EXPECT_EQ(found.spans_whole, c.spans_whole) << c.text;
     EXPECT_EQ(found.has_alternatives, c.has_alternatives) << c.text;

@@ -25,20 +25,20 @@ namespace compiler {
 using SourceRange = boost::iterator_range<SourceIterator>;
 
 // The bytes of the range.
-std::string range_text(const SourceRange &range);
+std::string range_text(const SourceRange& range);
 
 // The line of the range start, as a diagnostic takes it.
-int range_line(const SourceRange &range);
+int range_line(const SourceRange& range);
 
 // The line and the column of the range start.
-std::pair<int, int> get_location(const SourceRange &range);
+std::pair<int, int> get_location(const SourceRange& range);
 
 // White space where the rule-language front end trims: the blank and every
 // byte from 0 to 13. Bytes of 128 and above never are.
 bool is_source_blank(char c);
 
 // The text without white space at both ends.
-std::string trim_source_blanks(const std::string &text);
+std::string trim_source_blanks(const std::string& text);
 
 }  // namespace compiler
 }  // namespace zel

@@ -62,7 +62,7 @@ TEST_F(TokenActions, ClosureAndLengthValues) {
       {"length(1,2,3)", Outcome::refused, count},
       {"length()", Outcome::refused, count},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.item);
     clear_reported();
     source("rule:{\n\n  <x " + c.item + ">\n};");
@@ -101,10 +101,10 @@ TEST_F(TokenActions, UnknownPartOfSpeechListsEveryTagSorted) {
   EXPECT_FALSE(is_valid_pos_iter(range_of("Foo")));
 
   std::set<std::string> tags;
-  for (const auto &entry : language::pos_table::data()) tags.insert(entry.first);
+  for (const auto& entry : language::pos_table::data()) tags.insert(entry.first);
   ASSERT_GT(tags.size(), 10u);
   std::string list;
-  for (const std::string &tag : tags) list += tag + ",";
+  for (const std::string& tag : tags) list += tag + ",";
   EXPECT_EQ(describe(reported()),
             std::vector<std::string>{"error:1:0:0:Invalid POS : [Foo] List of valid POS's:[" +
                                      list + "]"});
@@ -124,7 +124,7 @@ TEST_F(TokenActions, PropertiesInStrictMode) {
   const Case cases[] = {
       {"plural", true}, {"Plural", false}, {"_x", true}, {"1st", true}, {"\xC3\x84x", true},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     blackboard_.strict = false;
     EXPECT_TRUE(is_valid_property(c.property)) << c.property;
     blackboard_.strict = true;
@@ -152,7 +152,7 @@ TEST_F(TokenActions, LocationCountsTabStops) {
       {"line\n\tx", "x", 2, 5}, {"one\r\ntwo\n  x", "x", 3, 3},
       {"a\rbc x", "x", 2, 4},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     source(c.text);
     const auto location = get_location(range_of(c.piece));
     EXPECT_EQ(location.first, c.line) << c.text;
@@ -173,7 +173,7 @@ TEST_F(TokenActions, CleanupEntryResolvesEscapesAndTrims) {
       {"a\\qb", "aqb"},
       {"", ""},
   };
-  for (const Case &c : cases) {
+  for (const Case& c : cases) {
     std::string text = c.text;
     EXPECT_EQ(cleanup_entry(text), c.cleaned) << c.text;
     EXPECT_EQ(text, c.cleaned);
