@@ -3,7 +3,9 @@
 #include <fst/symbol-table.h>
 #include <utf8.h>
 
+#include <cstring>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
 namespace zel {
@@ -15,6 +17,17 @@ bool is_epsilon(const std::string& label) { return label == "eps" || label == "E
 
 // No position: score() takes the marks as they are.
 constexpr std::size_t kNoPosition = static_cast<std::size_t>(-1);
+
+// The failed-walk table of the thread's searches, and whether a search
+// holds it.
+struct ThreadFailedWalks {
+  FailedWalkTable table;
+  bool held = false;
+};
+ThreadFailedWalks& thread_failed_walks() {
+  thread_local ThreadFailedWalks walks;
+  return walks;
+}
 
 }  // namespace
 
@@ -100,9 +113,21 @@ GuesserLookupSession::GuesserLookupSession(std::shared_ptr<AFst> guesser,
                                            std::shared_ptr<nlohmann::json> config)
     : guesser_(std::move(guesser)), config_(std::move(config)) {
   if (!guesser_) throw std::invalid_argument("guesser search without a guesser network");
+  ThreadFailedWalks& walks = thread_failed_walks();
+  if (!walks.held) {
+    walks.held = true;
+    holds_thread_table_ = true;
+    walks.table.clear();
+    failed_ = &walks.table;
+  } else {
+    own_failed_ = std::make_unique<FailedWalkTable>();
+    failed_ = own_failed_.get();
+  }
 }
 
-GuesserLookupSession::~GuesserLookupSession() = default;
+GuesserLookupSession::~GuesserLookupSession() {
+  if (holds_thread_table_) thread_failed_walks().held = false;
+}
 
 std::vector<ResultEntry> GuesserLookupSession::lookup(const std::string& word) {
   if (guesser_->start() == fst::kNoStateId) return {};
@@ -179,20 +204,23 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
       }
     }
   }
-  std::string key;
+  char key[kMaxKeySize];
+  std::size_t key_size = 0;
+  uint64_t key_hash = 0;
   if (memo) {
-    key_.clear();
-    key_.push_back(static_cast<char>(walk));
-    key_.push_back(alone ? 1 : 0);
-    situation(state, position, &key_);
-    const auto known = failed_.find(key_);
-    if (known != failed_.end()) {
+    key[0] = static_cast<char>(walk);
+    key[1] = alone ? 1 : 0;
+    key_size = 2 + situation(state, position, key + 2);
+    key_hash = FailedWalkTable::hash(std::string_view(key, key_size));
+    std::string_view known_tried;
+    bool known_cleared = false;
+    if (failed_->find(std::string_view(key, key_size), key_hash, &known_tried, &known_cleared)) {
       tick();
       const std::size_t p = text_->offset(position);
       for (std::size_t i = p; i < tried_.size(); ++i) {
-        tried_[i] = static_cast<unsigned char>(known->second.tried[i - p]);
+        tried_[i] = static_cast<unsigned char>(known_tried[i - p]);
       }
-      if (alone && known->second.cleared) {
+      if (alone && known_cleared) {
         ++below->clearings;
         for (StackItem* p = below; p != nullptr && p->position == below->position; p = p->below) {
           p->match_count = 0;
@@ -200,7 +228,6 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
       }
       return;
     }
-    key = key_;
   }
   const uint64_t collects = collects_;
   const uint32_t clearings = below != nullptr ? below->clearings : 0;
@@ -222,14 +249,17 @@ void GuesserLookupSession::descend(int state, ArcSpan arcs, const char* position
     guard.remove();
   }
   if (memo && collects_ == collects && !stopped()) {
-    FailedWalk& failed = failed_[std::move(key)];
-    failed.tried.assign(tried_.begin() + static_cast<std::ptrdiff_t>(text_->offset(position)),
-                        tried_.end());
-    failed.cleared = alone && below->clearings != clearings;
+    char tried[kMaxKeySize];
+    std::size_t size = 0;
+    for (std::size_t i = text_->offset(position); i < tried_.size(); ++i) {
+      tried[size++] = static_cast<char>(tried_[i]);
+    }
+    failed_->insert(std::string_view(key, key_size), key_hash, std::string_view(tried, size),
+                    alone && below->clearings != clearings);
   }
 }
 
-void GuesserLookupSession::situation(int state, const char* position, std::string* key) const {
+std::size_t GuesserLookupSession::situation(int state, const char* position, char* key) const {
   // The walk reads the text from its position P on and makes repairs at P
   // and after. A repair at N looks at the tried marks at N - 1 and N and
   // at whether more than 2 positions carry one; so of the marks before
@@ -239,21 +269,29 @@ void GuesserLookupSession::situation(int state, const char* position, std::strin
   // depends on it and on the score so far, which the repairs in force
   // before P give as their number and the sum of their parts (whole
   // numbers, so their order does not matter).
+  // The parts have fixed sizes but for the marks from P - 1 on, whose
+  // number the text's length fixes, and the rest of the text, which comes
+  // last after a zero byte; so no two situations give the same key.
+  char* out = key;
+  const auto append = [&out](const void* data, std::size_t size) {
+    std::memcpy(out, data, size);
+    out += size;
+  };
   const std::size_t p = text_->offset(position);
-  key->append(reinterpret_cast<const char*>(&state), sizeof state);
-  key->push_back(static_cast<char>(p));
-  key->push_back(results_.empty() ? 1 : 0);
+  append(&state, sizeof state);
+  *out++ = static_cast<char>(p);
+  *out++ = results_.empty() ? 1 : 0;
   char marked = 0;
   for (std::size_t i = 0; i + 1 < p && i < tried_.size(); ++i) {
     if (tried_[i] != 0 && marked < 3) ++marked;
   }
-  key->push_back(marked);
+  *out++ = marked;
   for (std::size_t i = p == 0 ? 0 : p - 1; i < tried_.size(); ++i) {
-    key->push_back(static_cast<char>(tried_[i]));
+    *out++ = static_cast<char>(tried_[i]);
   }
   if (have_best_) {
-    key->append(reinterpret_cast<const char*>(&best_repairs_), sizeof best_repairs_);
-    key->append(reinterpret_cast<const char*>(&best_score_), sizeof best_score_);
+    append(&best_repairs_, sizeof best_repairs_);
+    append(&best_score_, sizeof best_score_);
     int32_t count = 0, sum = 0;
     for (std::size_t i = 0; i < p && i < in_force_.size(); ++i) {
       switch (in_force_[i]) {
@@ -264,12 +302,13 @@ void GuesserLookupSession::situation(int state, const char* position, std::strin
         default: sum += 100; break;
       }
     }
-    key->append(reinterpret_cast<const char*>(&count), sizeof count);
-    key->append(reinterpret_cast<const char*>(&sum), sizeof sum);
-    for (std::size_t i = p; i < in_force_.size(); ++i) key->push_back(static_cast<char>(in_force_[i]));
+    append(&count, sizeof count);
+    append(&sum, sizeof sum);
+    for (std::size_t i = p; i < in_force_.size(); ++i) *out++ = static_cast<char>(in_force_[i]);
   }
-  key->push_back('\0');
-  key->append(position, text_->end());
+  *out++ = '\0';
+  append(position, static_cast<std::size_t>(text_->end() - position));
+  return static_cast<std::size_t>(out - key);
 }
 
 void GuesserLookupSession::lookup(StackItem& item) {

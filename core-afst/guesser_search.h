@@ -58,10 +58,10 @@
 #include <nlohmann/json_fwd.hpp>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "core-afst/afst.h"
+#include "core-afst/failed_walk_table.h"
 #include "core-afst/guesser_text.h"
 
 namespace zel {
@@ -225,26 +225,25 @@ class GuesserLookupSession {
   const std::string& input_text(int32_t id) const;
   const std::string& output_text(int32_t id) const;
 
-  // What a walk that collected nothing left behind: the tried marks after
-  // it and whether it cleared the match counts of the items below it.
-  struct FailedWalk {
-    std::string tried;
-    bool cleared = false;
-  };
   // The situation a walk starts from, as far as it decides what the walk
-  // does when it collects nothing.
-  void situation(int state, const char* position, std::string* key) const;
+  // does when it collects nothing: written at `key`, which has room for
+  // kMaxKeySize bytes; returns its size.
+  std::size_t situation(int state, const char* position, char* key) const;
+  static constexpr std::size_t kMaxKeySize = 256;
 
   std::set<std::string> forms_;
   // Walks entered by reading a character that collected nothing, by their
-  // situation: the same situation walks the same way and again collects
-  // nothing, so only its marks are set.
-  std::unordered_map<std::string, FailedWalk> failed_;
+  // situation, with the tried marks after them and whether they cleared the
+  // match counts of the items below them: the same situation walks the same
+  // way and again collects nothing, so only its marks are set. The table
+  // is the thread's, reused from search to search, unless another search
+  // of the thread holds it.
+  FailedWalkTable* failed_ = nullptr;
+  std::unique_ptr<FailedWalkTable> own_failed_;
+  bool holds_thread_table_ = false;
   uint64_t collects_ = 0;
   // Repair walks under way.
   int repairs_walked_ = 0;
-  // The situation being looked up, kept to save allocations.
-  std::string key_;
   std::shared_ptr<AFst> guesser_;
   std::shared_ptr<nlohmann::json> config_;
   std::shared_ptr<GuesserFactory> text_;

@@ -16,6 +16,7 @@ EncoderFacade::EncoderFacade(std::shared_ptr<Transducer> transducer)
   idstrm::SearchNetwork network = idstrm::search_network(fst_, *symbols_);
   search_fst_ = std::move(network.fst);
   search_sorted_ = network.sorted;
+  search_arcs_ = std::make_shared<const idstrm::EncoderArcs>(*search_fst_, *symbols_, search_sorted_);
 }
 
 }  // namespace kavero

@@ -12,6 +12,7 @@
 #include <fst/vector-fst.h>
 #include <sqlite3.h>
 
+#include "matcher/encoder_arcs.h"
 #include "matcher/encoder_symbols.h"
 
 namespace zel {
@@ -38,12 +39,16 @@ class EncoderFacade {
   bool search_sorted() const { return search_sorted_; }
   // Null exactly when fst() is.
   const std::shared_ptr<const idstrm::EncoderSymbols>& symbols() const { return symbols_; }
+  // search_fst()'s arcs laid out for the token encoder's search, once per
+  // loaded encoder. Null exactly when fst() is.
+  const std::shared_ptr<const idstrm::EncoderArcs>& search_arcs() const { return search_arcs_; }
 
  private:
   std::shared_ptr<Transducer> fst_;
   std::shared_ptr<Transducer> search_fst_;
   bool search_sorted_ = false;
   std::shared_ptr<const idstrm::EncoderSymbols> symbols_;
+  std::shared_ptr<const idstrm::EncoderArcs> search_arcs_;
 };
 
 }  // namespace kavero

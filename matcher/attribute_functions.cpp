@@ -56,9 +56,8 @@ class TokenReencoder {
         sentence_(sentence != nullptr ? sentence->sentence : nullptr) {
     const std::shared_ptr<DomainFacade>& domain = blackboard.current_domain;
     if (domain && domain->token_encoder && domain->token_encoder->fst()) {
-      encoder_.emplace(domain->token_encoder->search_fst(),
-                       *domain->token_encoder->symbols(),
-                       domain->token_encoder->search_sorted());
+      encoder_.emplace(domain->token_encoder->search_arcs(),
+                       *domain->token_encoder->symbols());
     }
   }
 

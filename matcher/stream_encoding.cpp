@@ -78,9 +78,8 @@ bool ClearEncodedStreamVisitor::visit(const AnnotationCollection& list) {
 bool encode_stream(Blackboard& blackboard, const std::shared_ptr<DomainFacade>& domain) {
   std::shared_ptr<idstrm::TokenEncoder> tokens;
   if (domain->token_encoder && domain->token_encoder->fst()) {
-    tokens = std::make_shared<idstrm::TokenEncoder>(domain->token_encoder->search_fst(),
-                                                    *domain->token_encoder->symbols(),
-                                                    domain->token_encoder->search_sorted());
+    tokens = std::make_shared<idstrm::TokenEncoder>(domain->token_encoder->search_arcs(),
+                                                    *domain->token_encoder->symbols());
   }
   std::shared_ptr<idstrm::ConceptEncoder> concepts;
   if (!domain->concept_ids.empty()) {

@@ -5,53 +5,36 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include <utf8.h>
+
 #include "base/normalize.h"
 
 namespace zel {
 namespace kavero {
 namespace idstrm {
 
-namespace {
-
-EncoderInput input_over(const char* begin, const char* end, const char* current) {
-  return EncoderInput(Utf8Iterator(begin, begin, end), Utf8Iterator(end, begin, end),
-                      Utf8Iterator(current, begin, end));
+TokenEncoder::TokenEncoder(std::shared_ptr<const EncoderArcs> arcs, const EncoderSymbols& symbols)
+    : arcs_(std::move(arcs)), symbols_(&symbols), sorted_(arcs_->sorted()) {
+  stack_.reserve(50);
 }
 
-// Whether the rest of the input begins with "-" (a part-of-speech text
-// such as "Nn-Pl" goes on past the pattern "Nn").
-bool rest_begins_with_hyphen(const EncoderInput& input) {
-  return !input.at_end() && *input.current.base() == '-';
-}
-
-}  // namespace
-
-EncoderInput& property_input_state() {
-  static const char kText[] = "dummy";
-  thread_local EncoderInput state = input_over(kText, kText + 5, kText);
-  return state;
-}
-
-TokenEncoder::TokenEncoder(std::shared_ptr<fst::StdVectorFst> transducer,
+TokenEncoder::TokenEncoder(const std::shared_ptr<fst::StdVectorFst>& transducer,
                            const EncoderSymbols& symbols, bool sorted)
-    : Base(this, std::move(transducer)), symbols_(&symbols), sorted_(sorted) {
-  stack().reserve(50);
-}
+    : TokenEncoder(std::make_shared<const EncoderArcs>(*transducer, symbols, sorted), symbols) {}
 
-void TokenEncoder::sub_matcher(EncoderInput& input) {
-  EncoderStack& stack = this->stack();
-  const size_t depth = stack.size();
+void TokenEncoder::sub_matcher(Input& input) {
+  const size_t depth = stack_.size();
   if (depth == 0) return;
-  while (stack.size() >= depth) {
-    auto& top = stack.top();
-    if (top.state == -1 || top.arcs.Done()) {
-      input = top.position;
-      stack.pop();
+  while (stack_.size() >= depth) {
+    Entry& top = stack_.back();
+    if (top.next == top.end) {
+      input = top.input;
+      stack_.pop_back();
       continue;
     }
-    // A copy: check() may push, which moves the entries.
-    const int state = top.state;
-    check(state, top.arcs.Value(), input);
+    // Moved past first: check() may push, which moves the entries.
+    const EncoderArc& arc = *top.next++;
+    check(arc, input);
   }
 }
 
@@ -63,14 +46,13 @@ void TokenEncoder::encode(Token& token, Sentence& sentence) {
   property_counts_ready_ = false;
   decoded_at_ = nullptr;
   token.encodings.clear();
-  const int start = fst().Start();
-  if (start == fst::kNoStateId) return;
+  if (!arcs_->has_start()) return;
   // At the literal's end: every path must begin with a command.
   const char* begin = token.literal.data();
   const char* end = begin + token.literal.size();
-  EncoderInput input = input_over(begin, end, end);
-  stack().clear();
-  stack().push(start, input, nullptr);
+  Input input{begin, end, end};
+  stack_.clear();
+  stack_.push_back(Entry{arcs_->start_begin(), arcs_->start_end(), input});
   // The ids are ascending: each distinct one enters the sentence once, also
   // those emitted before a faulty label stopped the search.
   const auto add_ids = [&] {
@@ -90,18 +72,20 @@ void TokenEncoder::encode(Token& token, Sentence& sentence) {
   add_ids();
 }
 
-void TokenEncoder::continue_over(const fst::StdArc& arc, const std::string& text,
-                                 const EncoderInput& input) {
-  push(arc, input);
+void TokenEncoder::continue_over(const EncoderArc& arc, const std::string& text) {
+  // The entry keeps the input this path had; the nested search ends with
+  // its removal.
   const char* begin = text.data();
-  EncoderInput local = input_over(begin, begin + text.size(), begin);
+  Input local{begin, begin + text.size(), begin};
+  push(arc, local);
   sub_matcher(local);
 }
 
-void TokenEncoder::continue_at_end(const fst::StdArc& arc, const EncoderInput& input) {
+void TokenEncoder::continue_at_end(const EncoderArc& arc, const Input& input) {
   push(arc, input);
-  EncoderInput local = property_input_state();
-  local.current = local.end;
+  // The property command goes on at the end of an empty text.
+  static const char kNoText[] = "";
+  Input local{kNoText, kNoText, kNoText};
   sub_matcher(local);
 }
 
@@ -140,72 +124,67 @@ uint32_t TokenEncoder::property_count(uint32_t index) {
 }
 
 void TokenEncoder::skip_to(uint64_t key) {
-  auto& arcs = stack().top().arcs;
-  const std::vector<EncoderSymbol>& symbols = symbols_->symbols();
-  arcs.next = std::lower_bound(arcs.next, arcs.end, key,
-                               [&](const fst::StdArc& arc, uint64_t k) {
-                                 return search_key(symbols[arc.ilabel]) < k;
-                               });
+  Entry& top = stack_.back();
+  top.next = std::lower_bound(top.next, top.end, key,
+                              [](const EncoderArc& arc, uint64_t k) { return arc.key < k; });
 }
 
-uint32_t TokenEncoder::code_point(const EncoderInput& input) {
-  const char* at = input.current.base();
-  if (at != decoded_at_) {
-    decoded_ = *input.current;
-    decoded_at_ = at;
+uint32_t TokenEncoder::code_point(const Input& input, const char** after) {
+  if (input.current != decoded_at_) {
+    const char* at = input.current;
+    decoded_ = utf8::next(at, input.end);
+    decoded_after_ = at;
+    decoded_at_ = input.current;
   }
+  *after = decoded_after_;
   return decoded_;
 }
 
-void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderInput& input) {
-  const std::vector<EncoderSymbol>& symbols = symbols_->symbols();
-  if (arc.ilabel < 0 || static_cast<size_t>(arc.ilabel) >= symbols.size() || arc.olabel < 0 ||
-      static_cast<size_t>(arc.olabel) >= output_symbols().size()) {
-    throw std::out_of_range("token encoder: an arc label without a symbol text");
-  }
-  stack().top().arcs.Next();
-  const EncoderSymbol& symbol = symbols[arc.ilabel];
+void TokenEncoder::check(const EncoderArc& arc, Input& input) {
+  if (arc.faulty) throw std::out_of_range("token encoder: an arc label without a symbol text");
   const bool at_end = input.at_end();
-  switch (symbol.kind) {
+  const char* after = nullptr;
+  switch (arc.kind) {
     case EncoderSymbolKind::kNothing:
       return;
     case EncoderSymbolKind::kAny:
       if (at_end) return;
+      code_point(input, &after);
       break;
     case EncoderSymbolKind::kClass:
       if (at_end ||
-          !zel::string::check_character_class(code_point(input) & 0xFFFF,
-                                              symbols_->class_texts()[arc.ilabel])) {
+          !zel::string::check_character_class(code_point(input, &after) & 0xFFFF,
+                                              symbols_->class_texts()[arc.label])) {
         return;
       }
       break;
     case EncoderSymbolKind::kCharacter: {
       if (at_end) {
         // Every arc left in the state is a character.
-        if (sorted_) stack().top().arcs.next = stack().top().arcs.end;
+        if (sorted_) stack_.back().next = stack_.back().end;
         return;
       }
-      const uint32_t c = code_point(input);
-      if (c == symbol.value) break;
+      const uint32_t c = code_point(input, &after);
+      if (c == arc.value) break;
       if (sorted_) {
         // The arcs of `c`, if any, come next; after them none can match.
-        if (symbol.value < c) {
+        if (arc.value < c) {
           skip_to(character_key(c));
         } else {
-          stack().top().arcs.next = stack().top().arcs.end;
+          stack_.back().next = stack_.back().end;
         }
       }
       return;
     }
     case EncoderSymbolKind::kEmit:
       // The sentence gets the token's ids once its search is done.
-      if (at_end || rest_begins_with_hyphen(input)) current_token->push(symbol.value);
+      if (at_end || *input.current == '-') current_token->push(arc.value);
       return;
     case EncoderSymbolKind::kLiteral: {
       if (!at_end) return;
       push(arc, input);
       const char* begin = current_token->literal.data();
-      input = input_over(begin, begin + current_token->literal.size(), begin);
+      input = Input{begin, begin + current_token->literal.size(), begin};
       return;
     }
     case EncoderSymbolKind::kStems:
@@ -218,15 +197,15 @@ void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderIn
       const MorphData* outer = current_reading;
       for (const MorphData& reading : current_token->readings) {
         current_reading = &reading;
-        if (symbol.kind == EncoderSymbolKind::kHead) {
+        if (arc.kind == EncoderSymbolKind::kHead) {
           const MorphData& head = reading.components.empty() ? reading : reading.components.back();
-          continue_over(arc, head.stem, input);
+          continue_over(arc, head.stem);
         } else {
-          continue_over(arc, reading.stem, input);
-          if (symbol.kind == EncoderSymbolKind::kStemsAndComponents) {
+          continue_over(arc, reading.stem);
+          if (arc.kind == EncoderSymbolKind::kStemsAndComponents) {
             for (const MorphData& component : reading.components) {
               current_reading = &component;
-              continue_over(arc, component.stem, input);
+              continue_over(arc, component.stem);
             }
           }
         }
@@ -239,10 +218,10 @@ void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderIn
       const bool outer = part_of_speech_mode;
       part_of_speech_mode = true;
       if (current_reading != nullptr) {
-        continue_over(arc, current_reading->pos(), input);
+        continue_over(arc, current_reading->pos());
       } else {
         for (const MorphData& reading : current_token->readings) {
-          continue_over(arc, reading.pos(), input);
+          continue_over(arc, reading.pos());
         }
       }
       part_of_speech_mode = outer;
@@ -253,11 +232,11 @@ void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderIn
         if (sorted_) skip_to(kFirstCharacterKey);
         return;
       }
-      const uint32_t count = property_count(symbol.value);
+      const uint32_t count = property_count(arc.value);
       if (count == 0 && sorted_) {
         // On to the arc of the token's next property, if any.
         auto next = std::upper_bound(property_counts_.begin(), property_counts_.end(),
-                                     std::make_pair(symbol.value, UINT32_MAX));
+                                     std::make_pair(arc.value, UINT32_MAX));
         while (next != property_counts_.end() && next->second == 0) ++next;
         skip_to(next == property_counts_.end() ? kFirstCharacterKey : property_key(next->first));
         return;
@@ -266,29 +245,29 @@ void TokenEncoder::check(const int& /*state*/, const fst::StdArc& arc, EncoderIn
       return;
     }
     case EncoderSymbolKind::kEndOfPart:
-      if (!(at_end || (part_of_speech_mode && rest_begins_with_hyphen(input)))) return;
+      if (!(at_end || (part_of_speech_mode && *input.current == '-'))) return;
       push(arc, input);
       input.current = input.end;
       return;
     case EncoderSymbolKind::kPartOfSpeechClass:
       if (!at_end) return;
       if (current_reading != nullptr) {
-        if ((current_reading->pos_id() >> 16) == symbol.value) push(arc, input);
+        if ((current_reading->pos_id() >> 16) == arc.value) push(arc, input);
       } else {
         for (const MorphData& reading : current_token->readings) {
-          if ((reading.pos_id() >> 16) == symbol.value) push(arc, input);
+          if ((reading.pos_id() >> 16) == arc.value) push(arc, input);
         }
       }
       return;
     case EncoderSymbolKind::kLength: {
       const size_t length = current_token->literal.size();
-      if (length >= symbol.value && length <= symbol.last) push(arc, input);
+      if (length >= arc.value && length <= arc.last) push(arc, input);
       return;
     }
   }
   // A character that matched: the target goes on after it.
   push(arc, input);
-  input.next();
+  input.current = after;
 }
 
 void ConceptEncoder::encode(Concept& concept_annotation, Sentence& sentence) const {

@@ -23,48 +23,33 @@
 #include <utility>
 #include <vector>
 
-#include <fst/arc.h>
 #include <fst/vector-fst.h>
-#include <utf8.h>
 
 #include "analysis/annotation.h"
-#include "core-afst/state_stack.h"
 #include "language/reading.h"
+#include "matcher/encoder_arcs.h"
 #include "matcher/encoder_symbols.h"
 
 namespace zel {
 namespace kavero {
 namespace idstrm {
 
-using Utf8Iterator = utf8::iterator<const char*>;
-using EncoderInput = afst::InputState<Utf8Iterator>;
-using EncoderStack = afst::StateStack<fst::StdArc, EncoderInput, const std::string*>;
-
-// An input at the end of a fixed text: the input that the property command
-// goes on with. One per thread.
-EncoderInput& property_input_state();
-
-class TokenEncoder
-    : public afst::IntrusiveMatcher<TokenEncoder, EncoderStack, EncoderInput> {
+class TokenEncoder {
  public:
-  using Base = afst::IntrusiveMatcher<TokenEncoder, EncoderStack, EncoderInput>;
-
-  // Over the encoder's transducer and its decoded symbols, which must
-  // outlive the encoder. When `sorted`, every state's arcs are in the order
-  // of search_key(), and the search passes over property and character
-  // arcs that cannot match.
-  TokenEncoder(std::shared_ptr<fst::StdVectorFst> transducer, const EncoderSymbols& symbols,
+  // Over a domain's encoder arcs and the symbols they were decoded with,
+  // which must outlive the encoder.
+  TokenEncoder(std::shared_ptr<const EncoderArcs> arcs, const EncoderSymbols& symbols);
+  // Over a transducer and its decoded symbols: lays out its arcs first.
+  // When `sorted`, every state's arcs are in the order of search_key(),
+  // and the search passes over property and character arcs that cannot
+  // match.
+  TokenEncoder(const std::shared_ptr<fst::StdVectorFst>& transducer, const EncoderSymbols& symbols,
                bool sorted = false);
-
-  // Runs the search below the top entry until that entry is popped; no
-  // step limit (the domain loader refuses encoders that could loop).
-  void sub_matcher(EncoderInput& input) override;
+  TokenEncoder(const TokenEncoder&) = delete;
+  TokenEncoder& operator=(const TokenEncoder&) = delete;
 
   // Empties the token's ids and gives it those of every path.
   void encode(Token& token, Sentence& sentence);
-
-  // One arc of the search.
-  void check(const int& state, const fst::StdArc& arc, EncoderInput& input);
 
   Token* current_token = nullptr;
   const MorphData* current_reading = nullptr;
@@ -73,12 +58,32 @@ class TokenEncoder
   bool part_of_speech_mode = false;
 
  private:
+  // The text being read and the position in it.
+  struct Input {
+    const char* begin;
+    const char* end;
+    const char* current;
+    bool at_end() const { return current == end; }
+  };
+  // A state of the search: the arcs of it left to try, and the input as it
+  // was when the state was entered.
+  struct Entry {
+    const EncoderArc* next;
+    const EncoderArc* end;
+    Input input;
+  };
+
+  // Runs the search below the top entry until that entry is popped; no
+  // step limit (the domain loader refuses encoders that could loop).
+  void sub_matcher(Input& input);
+  // One arc of the search; the top entry has moved past it already.
+  void check(const EncoderArc& arc, Input& input);
   // Pushes the target and searches `text` from its beginning below it.
-  void continue_over(const fst::StdArc& arc, const std::string& text, const EncoderInput& input);
+  void continue_over(const EncoderArc& arc, const std::string& text);
   // Pushes the target and searches below it with the input at its end.
-  void continue_at_end(const fst::StdArc& arc, const EncoderInput& input);
-  void push(const fst::StdArc& arc, const EncoderInput& input) {
-    stack().push(arc.nextstate, input, &output_symbols()[arc.olabel]);
+  void continue_at_end(const EncoderArc& arc, const Input& input);
+  void push(const EncoderArc& arc, const Input& input) {
+    stack_.push_back(Entry{arcs_->begin(arc), arcs_->end(arc), input});
   }
   // How many times the token has the property of `index`: once when its
   // own set holds it, else as many times as its readings list it.
@@ -86,12 +91,17 @@ class TokenEncoder
   // Moves the top entry's cursor to its first remaining arc whose search
   // key is at least `key`.
   void skip_to(uint64_t key);
-  // The code point at the input's position, decoded once per position.
-  uint32_t code_point(const EncoderInput& input);
+  // The code point at the input's position, decoded once per position;
+  // sets `after` to the position after it. Invalid UTF-8 raises utfcpp's
+  // errors.
+  uint32_t code_point(const Input& input, const char** after);
 
+  std::shared_ptr<const EncoderArcs> arcs_;
   const EncoderSymbols* symbols_;
   bool sorted_;
+  std::vector<Entry> stack_;
   const char* decoded_at_ = nullptr;
+  const char* decoded_after_ = nullptr;
   uint32_t decoded_ = 0;
   // The current token's property counts, ascending by property index;
   // filled when the token meets its first property arc.
