@@ -11,6 +11,13 @@ namespace compiler {
 
 bool operator==(const IdInfo& a, const IdInfo& b) { return a.id == b.id; }
 
+std::ostream& operator<<(std::ostream& out, const IdInfo& info) { return out << info.id; }
+
+std::ostream& operator<<(std::ostream& out, const Id2Info& map) {
+  for (const auto& [name, info] : map) out << info << ":" << name << std::endl;
+  return out;
+}
+
 void to_json(nlohmann::json& json, const IdInfo& info) { json = info.id; }
 
 void from_json(const nlohmann::json& json, IdInfo& info) { info.id = json.get<uint64_t>(); }

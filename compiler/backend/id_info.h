@@ -29,6 +29,9 @@ struct IdInfo {
 
 bool operator==(const IdInfo& a, const IdInfo& b);
 
+// The id in decimal.
+std::ostream& operator<<(std::ostream& out, const IdInfo& info);
+
 // The id as an unsigned number.
 void to_json(nlohmann::json& json, const IdInfo& info);
 // The value must be a number (else the JSON library's type error).
@@ -46,6 +49,9 @@ class Id2Info : public std::map<std::string, IdInfo> {
   // damaged id map reads as an empty one when it is loaded.
   void istream(std::istream& is);
 };
+
+// One line per entry in key order, id ":" name, each ended and flushed.
+std::ostream& operator<<(std::ostream& out, const Id2Info& map);
 
 // An object from name to id; "{}" for an empty map.
 void to_json(nlohmann::json& json, const Id2Info& map);

@@ -1,0 +1,284 @@
+#include "compiler/backend/result_store.h"
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "base/error_message_testutil.h"
+#include "compiler/backend/result_store_testutil.h"
+#include "core-afst/serialization.h"
+
+namespace zel {
+namespace compiler {
+namespace {
+
+namespace ser = afst::serialization;
+using ::testing::ElementsAre;
+using testing::Compilation;
+using testing::literal;
+using testing::record_data;
+using testing::record_names;
+
+void put(const std::shared_ptr<sqlite3>& db, const std::string& name, const std::string& data) {
+  ser::store_binary_data(db.get(), name, "", data.data(), data.size());
+}
+
+std::string map_text(const Id2Info& map) {
+  std::ostringstream out;
+  out << map;
+  return out.str();
+}
+
+TEST(ResultStore, ABuildWithoutSourcesWritesTheFiveTablesAndNoEncoder) {
+  Compilation compilation;
+  auto store = compilation.store();
+  store->finalize();
+  EXPECT_THAT(record_names(compilation.dom()),
+              ElementsAre("_BUSY_", "sdk_version", "uniq_capture_map", "uniq_concept_definitions",
+                          "uniq_concept_map", "uniq_token_map"));
+  EXPECT_EQ(record_data(compilation.dom(), "uniq_token_map"), "{}");
+  EXPECT_EQ(record_data(compilation.dom(), "uniq_concept_map"), "{}");
+  EXPECT_EQ(record_data(compilation.dom(), "uniq_capture_map"), "{}");
+  EXPECT_EQ(record_data(compilation.dom(), "uniq_concept_definitions"), "null");
+  EXPECT_THAT(record_names(compilation.twin()), ElementsAre("uniq_id_2_filename_map"));
+  EXPECT_EQ(record_data(compilation.twin(), "uniq_id_2_filename_map"), "null");
+  store.reset();
+  compilation.close_database();
+  // A full build leaves no busy marker behind.
+  EXPECT_EQ(record_data(compilation.dom(), "_BUSY_"), "(none)");
+  EXPECT_EQ(record_data(compilation.dom(), "sdk_version"), "3.1.1");
+}
+
+TEST(ResultStore, SourcesAreNumberedInTheOrderTheyAreFirstOpened) {
+  Compilation compilation;
+  auto store = compilation.store();
+  store->open("/data/rules/first.kav");
+  EXPECT_EQ(store->source_key, "0_first.kav_");
+  store->close("/data/rules/first.kav");
+  EXPECT_EQ(store->source_key, "");
+  store->open("/data/other/");
+  EXPECT_EQ(store->source_key, "1__");
+  store->open("/data/rules/people.kav");
+  EXPECT_EQ(store->source_key, "2_people.kav_");
+  EXPECT_EQ(store->source_file, "/data/rules/people.kav");
+  EXPECT_EQ(store->debug_id, "data/rules/people.kav");
+  store->open("/data/rules/first.kav");
+  EXPECT_EQ(store->source_key, "0_first.kav_");
+  for (int i = 3; i < 17; ++i) store->open("/s/" + std::to_string(i) + ".kav");
+  EXPECT_EQ(store->source_key, "10_16.kav_");  // hexadecimal
+  EXPECT_EQ(store->id_to_filename.at("2_people.kav"), "/data/rules/people.kav");
+  EXPECT_EQ(store->id_to_filename.at("data/rules/people.kav"), "/data/rules/people.kav");
+  EXPECT_EQ(store->id_to_filename.at("1_"), "/data/other/");
+}
+
+TEST(ResultStore, UpdateLexiconsOption) {
+  struct Case {
+    const char* options;
+    std::vector<std::string> streams;
+  };
+  const Case cases[] = {
+      {"{}",
+       {"canonical", "component", "head", "lemma", "literal", "normalized_lemma",
+        "normalized_literal", "normalized_stem", "stem"}},
+      {R"({"update_lexicons":"none"})", {}},
+      {R"({"update_lexicons":"literal;stem"})", {"literal", "stem"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.options);
+    Compilation compilation(c.options);
+    auto store = compilation.store();
+    EXPECT_EQ(std::vector<std::string>(store->update_lexicons.begin(), store->update_lexicons.end()),
+              c.streams);
+    EXPECT_EQ(store->lexicon_threads, 4u);
+  }
+}
+
+TEST(ResultStore, WithoutADomainDatabaseThereIsNoStore) {
+  Compilation compilation;
+  EXPECT_EQ(zel::testing::message_of([&] { ResultStore store(compilation.blackboard); }),
+            "The result store needs the build's domain database.");
+}
+
+// The next build reads back every table: numbering goes on, the encoder and
+// the definitions are kept, and sources keep their numbers.
+TEST(ResultStore, AnIncrementalBuildContinuesTheEarlierOne) {
+  Compilation compilation;
+  {
+    auto store = compilation.store();
+    store->open("/src/a.kav");
+    store->open("/src/b.kav");
+    store->open("/src/c.kav");
+    store->add_token(literal("New"));
+    store->add_capture(testing::capture("Person"));
+    ast::node::AnnotationDefinition on;
+    on.names = "Person";
+    on.attributes = {{"scope", ast::node::AttributeValue(std::string("names"))}};
+    store->add_concept_definition(on);
+    store->finalize();
+  }
+  compilation.open_database(false, 1700000000);
+  auto store = compilation.store();
+  EXPECT_EQ(map_text(store->token_ids), "1:lNewl\n");
+  EXPECT_EQ(map_text(store->concept_ids), "1:Person\n2:names\n");
+  EXPECT_EQ(map_text(store->capture_ids), "1:Person\n2:names\n");
+  EXPECT_EQ(store->concept_definitions.count("Person"), 1u);
+
+  // b.kav keeps its number; a new source takes the lowest free one, 3.
+  store->open("/src/b.kav");
+  EXPECT_EQ(store->source_key, "1_b.kav_");
+  store->open("/elsewhere/a.kav");
+  EXPECT_EQ(store->source_key, "3_a.kav_");
+  store->open("/src/c.kav");
+  EXPECT_EQ(store->source_key, "2_c.kav_");
+
+  EXPECT_EQ(store->add_token(literal("New")), 1u);
+  EXPECT_EQ(store->add_token(literal("York")), 2u);
+  EXPECT_EQ(store->add_concept(testing::concept_ref("City")), 3u);
+  store->finalize();
+  auto encoder = ser::get_fsm(compilation.blackboard.domain_database->domain_db(), "token_encoder");
+  ASSERT_NE(encoder, nullptr);
+  EXPECT_EQ(record_data(compilation.dom(), "uniq_token_map"), R"({"lNewl":1,"lYorkl":2})");
+  EXPECT_EQ(record_data(compilation.twin(), "uniq_id_2_filename_map"),
+            R"({"/elsewhere/a.kav":"/elsewhere/a.kav","/src/a.kav":"/src/a.kav",)"
+            R"("/src/b.kav":"/src/b.kav","/src/c.kav":"/src/c.kav","0_a.kav":"/src/a.kav",)"
+            R"("1_b.kav":"/src/b.kav","2_c.kav":"/src/c.kav","3_a.kav":"/elsewhere/a.kav"})");
+}
+
+TEST(ResultStore, AnIncrementalBuildWithoutNewTokensKeepsTheEncoder) {
+  Compilation compilation;
+  {
+    auto store = compilation.store();
+    store->add_token(literal("New"));
+    store->finalize();
+  }
+  compilation.open_database(false, 1700000000);
+  {
+    auto store = compilation.store();
+    store->finalize();
+  }
+  EXPECT_NE(record_data(compilation.dom(), "token_encoder"), "(none)");
+  auto encoder = ser::get_fsm(compilation.blackboard.domain_database->domain_db(), "token_encoder");
+  ASSERT_NE(encoder, nullptr);
+  EXPECT_GT(encoder->NumStates(), 0);
+}
+
+// The rule records of the open source go, and only those: "_" and "%" in
+// the key stand for themselves.
+TEST(ResultStore, CollectDropsTheOldRulesOfItsSourceOnly) {
+  Compilation compilation;
+  auto store = compilation.store();
+  const auto& db = compilation.blackboard.domain_database->domain_db();
+  const std::vector<std::string> kept = {
+      "rule_$DAZ:11_a.kav__l007_rule:X{lxl}",  "rule_$DAZ:1xa.kav__l007_rule:X{lxl}",
+      "rule_$DAZ:1_a.kav_x_l007_rule:X{lxl}", "rule_$DAZ:0_a%kav__l001_rule:X{lxl}",
+      "uniq_token_map"};
+  const std::vector<std::string> dropped = {"rule_ns_$DAZ:1_a.kav__l007_rule:X{lxl}",
+                                            "bitset_ns_$DAZ:1_a.kav__l007_rule:X{lxl}",
+                                            "rule_$DAZ:1_a.kav__l012_G-1_rule:Y{lyl}"};
+  for (const auto& name : kept) put(db, name, "x");
+  for (const auto& name : dropped) put(db, name, "x");
+  store->open("/s/zero.kav");
+  store->open("/s/a.kav");
+  ASSERT_EQ(store->source_key, "1_a.kav_");
+  store->collect(ast::node::Root());
+  for (const auto& name : kept) EXPECT_TRUE(ser::has_binary_data(db.get(), name)) << name;
+  for (const auto& name : dropped) EXPECT_FALSE(ser::has_binary_data(db.get(), name)) << name;
+}
+
+TEST(ResultStore, AStoredTableThatDoesNotReadStopsTheBuild) {
+  struct Case {
+    const char* record;
+    bool twin;
+    const char* data;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"uniq_token_map", false, "[1,2]",
+       "The stored table \"uniq_token_map\" does not read: [json.exception.type_error.302] type "
+       "must be object, but is array"},
+      {"uniq_concept_map", false, R"({"a":"x"})",
+       "The stored table \"uniq_concept_map\" does not read: [json.exception.type_error.302] type "
+       "must be number, but is string"},
+      {"uniq_id_2_filename_map", true, R"({"a":1})",
+       "The stored table \"uniq_id_2_filename_map\" does not read: "
+       "[json.exception.type_error.302] type must be string, but is number"},
+      {"uniq_concept_definitions", false, R"({"A":[1]})",
+       "The stored table \"uniq_concept_definitions\" does not read: "
+       "[json.exception.type_error.302] type must be array, but is number"},
+      {"token_encoder", false, "garbage", "The stored token encoder does not read."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.record);
+    Compilation compilation;
+    compilation.open_database(true);
+    const auto& database = *compilation.blackboard.domain_database;
+    put(c.twin ? database.twin_db() : database.domain_db(), c.record, c.data);
+    EXPECT_EQ(zel::testing::message_of([&] { compilation.store(); }), c.message);
+  }
+  Compilation compilation;
+  compilation.open_database(true);
+  put(compilation.blackboard.domain_database->domain_db(), "uniq_capture_map", "not json");
+  EXPECT_THROW(compilation.store(), nlohmann::json::parse_error);
+}
+
+TEST(ResultStore, TheStatementPassWalksNamespacesAndChains) {
+  Compilation compilation;
+  auto store = compilation.store();
+  ast::node::AnnotationDefinition on;
+  on.names = "Person";
+  ast::node::PriorityGroup chain;
+  chain.statements.push_back(on);
+  ast::node::Namespace name_space;
+  name_space.name = "people";
+  name_space.statements.push_back(chain);
+  ast::node::Root root;
+  root.statements.push_back(name_space);
+  root.statements.push_back(ast::node::Variable());
+  root.statements.push_back(ast::node::StatementDecorator());
+  root.statements.push_back(ast::node::Instance());
+  store->open("/s/a.kav");
+  store->collect(root);
+  EXPECT_EQ(store->concept_definitions.count("Person"), 1u);
+  EXPECT_TRUE(store->namespaces.empty());
+  EXPECT_TRUE(store->group_id.empty());
+
+  store->set_group_id();
+  const std::string first = store->group_id;
+  EXPECT_EQ(first.size(), 36u);
+  store->set_group_id();
+  EXPECT_NE(store->group_id, first);
+}
+
+// The passes of later build steps raise until they exist.
+TEST(ResultStore, PassesNotBuiltYetSaySo) {
+  Compilation compilation(R"({"update_lexicons":"literal"})");
+  auto store = compilation.store();
+  ast::node::Root rules;
+  rules.statements.push_back(testing::rule("X", {literal("a")}));
+  EXPECT_EQ(zel::testing::message_of([&] { store->collect(rules); }),
+            "Naming the unnamed captures of a rule is not available yet.");
+  ast::node::Root lexicons;
+  lexicons.statements.push_back(ast::node::Lexicon());
+  EXPECT_EQ(zel::testing::message_of([&] { store->collect(lexicons); }),
+            "Collecting lexicons is not available yet.");
+  EXPECT_EQ(zel::testing::message_of([&] { store->finalize(); }),
+            "Building lexicons is not available yet.");
+}
+
+TEST(ResultStore, TheFactoryMakesAResultStore) {
+  Compilation compilation;
+  compilation.open_database(true);
+  auto builder = get_visitor_builder(compilation.blackboard);
+  EXPECT_NE(dynamic_cast<ResultStore*>(builder.get()), nullptr);
+  EXPECT_EQ(dynamic_cast<ResultStore&>(*builder).filename(), compilation.dom());
+  EXPECT_EQ(dynamic_cast<ResultStore&>(*builder).timestamp(), -1);
+}
+
+}  // namespace
+}  // namespace compiler
+}  // namespace zel
