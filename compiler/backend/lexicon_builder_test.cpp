@@ -431,7 +431,7 @@ TEST_F(LexiconBuild, EveryThreadCountGivesTheSameRecords) {
                                      "entities_stem"));
   EXPECT_EQ(one.info,
             R"({"entries":21344,"literal":20641,"normalized_literal":700,"stem":3})");
-  EXPECT_THAT(one.lookups.at("entities_literal a a"), ElementsAre("Other@k=v", "ca+Word"));
+  EXPECT_THAT(one.lookups.at("entities_literal a a"), ElementsAre("ca+Other@k=v", "ca+Word"));
   EXPECT_THAT(one.lookups.at("entities_literal p3xyx"), ElementsAre("Word"));
   EXPECT_THAT(one.lookups.at("entities_literal abc"), ElementsAre("Word"));
   EXPECT_THAT(one.lookups.at("entities_stem walk"), ElementsAre("walking+Motion"));
