@@ -24,13 +24,16 @@ test: setup
 	ctest --test-dir $(BUILD_DEBUG) -j $(JOBS) --output-on-failure
 	$(MAKE) test-threads
 
-# The tests of one engine shared by many threads, in a ThreadSanitizer build
-# of only what they link (and the test language they read).
+# The tests of one engine shared by many threads and of the lexicon build on
+# several threads, in a ThreadSanitizer build of only what they link (and
+# the test language they read).
 test-threads: setup
 	cmake -S . -B $(BUILD_TSAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKAVERO_SANITIZE=OFF \
 	  -DKAVERO_TSAN=ON -DKAVERO_BUILD_BENCHMARKS=OFF
-	cmake --build $(BUILD_TSAN) -j $(JOBS) --target engine_tests kavero_testdata
+	cmake --build $(BUILD_TSAN) -j $(JOBS) --target engine_tests kavero_testdata compiler_backend_tests
 	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1 ./engine_tests --gtest_filter='EngineThreads.*'
+	cd $(BUILD_TSAN) && TSAN_OPTIONS=halt_on_error=1 ./compiler_backend_tests \
+	  --gtest_filter='LexiconBuild.EveryThreadCountGivesTheSameRecords:LexiconBuild.NeverMoreBuildersThanThreads'
 
 # The main job needs the library, its analysis tool and the test language,
 # which is compiled from text by the project's own tools (so the release

@@ -6,7 +6,7 @@
 // array form ([uri, [[key, value], ...]]), the canonical text and the
 // numbered flag:
 //   [["City",[["kind","\"capital\""]]],"paris",false]
-// The literal and the line travel in memory only.
+// The literal, the line and the source travel in memory only.
 
 #ifndef KAVERO_COMPILER_BACKEND_ENTRY_INFO_H_
 #define KAVERO_COMPILER_BACKEND_ENTRY_INFO_H_
@@ -34,6 +34,9 @@ struct EntryInfo {
   uint8_t numbered = 0;
   // The entry's source line.
   int32_t line = 0;
+  // The source the entry was collected from: diagnostics of the lexicon
+  // build (which runs after every source) are filed under it.
+  std::string source;
 };
 
 // [capture in array form, canonical, numbered as a boolean].

@@ -16,6 +16,8 @@
 #include "base/string_util.h"
 #include "compiler/backend/concept_definitions.h"
 #include "compiler/backend/id_numbering.h"
+#include "compiler/backend/lexicon_builder.h"
+#include "compiler/backend/lexicon_statements.h"
 #include "compiler/backend/multi_token_expansion.h"
 #include "compiler/driver/domain_database.h"
 #include "compiler/driver/uniq_name.h"
@@ -200,11 +202,13 @@ void ResultStore::add_rule(const ast::node::Rule&) {
   raise("Storing compiled rules is not available yet.");
 }
 
-void ResultStore::add_lexicon(const ast::node::Lexicon&) {
-  raise("Collecting lexicons is not available yet.");
+void ResultStore::add_lexicon(const ast::node::Lexicon& lexicon) {
+  // The statement visitor hands over the driver's own mutable tree (see
+  // ast::apply); the check unquotes attribute values in place.
+  compiler::add_lexicon(*this, const_cast<ast::node::Lexicon&>(lexicon));
 }
 
-void ResultStore::build_lexicons() { raise("Building lexicons is not available yet."); }
+void ResultStore::build_lexicons() { compiler::build_lexicons(*this); }
 
 std::shared_ptr<DomainBuilderInterface> get_visitor_builder(Blackboard& blackboard) {
   return std::make_shared<ResultStore>(blackboard);

@@ -129,11 +129,11 @@ class ResultStore : public DomainBuilderInterface {
   // Translates a numbered rule and stores its records. Not built yet:
   // raises zel::Exception "Storing compiled rules is not available yet.".
   void add_rule(const ast::node::Rule& rule);
-  // Checks a lexicon statement and collects its entries. Not built yet:
-  // raises zel::Exception "Collecting lexicons is not available yet.".
+  // Checks a lexicon statement and collects its entries
+  // (lexicon_statements.h).
   void add_lexicon(const ast::node::Lexicon& lexicon);
-  // Builds the lexicon transducers of the collected entries. Not built
-  // yet: raises zel::Exception "Building lexicons is not available yet.".
+  // Builds the lexicon transducers of the collected entries
+  // (lexicon_builder.h).
   void build_lexicons();
 
   Blackboard& blackboard;

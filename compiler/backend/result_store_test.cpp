@@ -262,12 +262,6 @@ TEST(ResultStore, PassesNotBuiltYetSaySo) {
   rules.statements.push_back(testing::rule("X", {literal("a")}));
   EXPECT_EQ(zel::testing::message_of([&] { store->collect(rules); }),
             "Multi-token expansion is not available yet.");
-  ast::node::Root lexicons;
-  lexicons.statements.push_back(ast::node::Lexicon());
-  EXPECT_EQ(zel::testing::message_of([&] { store->collect(lexicons); }),
-            "Collecting lexicons is not available yet.");
-  EXPECT_EQ(zel::testing::message_of([&] { store->finalize(); }),
-            "Building lexicons is not available yet.");
 }
 
 TEST(ResultStore, TheFactoryMakesAResultStore) {

@@ -44,9 +44,11 @@ void store(const std::string& file, DiagnosticsInfo info) {
   results::sink(file).push_back(std::move(info));
 }
 
-// Errors, warnings and notes of the current source.
+// Errors, warnings and notes of a source (the current one when `source` is
+// null).
 bool record(DiagnosticsInfo::MessageType type, std::string message, int line, int column,
-            const std::string* context, std::int64_t code, const char* reporter) {
+            const std::string* context, std::int64_t code, const char* reporter,
+            const std::string* source = nullptr) {
   Blackboard& blackboard = bound_blackboard(reporter);
   if (masked(blackboard, code)) return false;
   std::lock_guard<std::mutex> lock(diagnostics_mutex());
@@ -54,7 +56,8 @@ bool record(DiagnosticsInfo::MessageType type, std::string message, int line, in
   if (context != nullptr && !context->empty()) message += valid_or_replaced(*context);
   const unsigned stored_code =
       type == DiagnosticsInfo::warning ? static_cast<std::uint32_t>(code) : 0u;
-  store(blackboard.source_filename(), DiagnosticsInfo(type, line, column, message, stored_code));
+  store(source != nullptr ? *source : blackboard.source_filename(),
+        DiagnosticsInfo(type, line, column, message, stored_code));
   return true;
 }
 
@@ -107,6 +110,12 @@ void compiler_error(std::string message, int line, int column, const std::string
                     std::int64_t code) {
   record(DiagnosticsInfo::error, std::move(message), line, column, &context, code,
          "compiler_error");
+}
+
+void compiler_error_of(const std::string& source, std::string message, int line, int column,
+                       const std::string& context, std::int64_t code) {
+  record(DiagnosticsInfo::error, std::move(message), line, column, &context, code,
+         "compiler_error", &source);
 }
 
 bool compiler_warning(std::string message, int line, int column, std::int64_t code) {

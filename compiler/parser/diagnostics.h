@@ -76,6 +76,10 @@ bool check_entry(const std::map<std::string, std::string>& catalogue, const char
 // the message.
 void compiler_error(std::string message, int line, int column, const std::string& context,
                     std::int64_t code);
+// An error of the named source, whatever source is current (for passes
+// that run after the sources, on several threads).
+void compiler_error_of(const std::string& source, std::string message, int line, int column,
+                       const std::string& context, std::int64_t code);
 // A warning of the current source; false when its code is masked.
 bool compiler_warning(std::string message, int line, int column, std::int64_t code);
 void compiler_note(std::string message, int line, int column, std::int64_t code);
