@@ -119,6 +119,85 @@ ZEL_API_EXPORT int zel_api_domain_filename(zel_object* domain, char* buffer, siz
 /* Runs the domain over the result; returns the result. */
 ZEL_API_EXPORT zel_object* zel_api_domain_process(zel_object* domain, zel_object* result,
                                                   zel_exception* error);
+/* The domain's information as compact JSON, with "dom"."run_order" the
+ * database files in running order. Held by the domain until the next call;
+ * the empty text on failure. */
+ZEL_API_EXPORT const char* zel_api_domain_info(zel_object* domain, zel_exception* error);
+/* The concepts of the compiled domain `name` (a ".dom" path or a name looked
+ * for in the resource folders), in byte order. The comma form writes
+ * "A,B"; the JSON form an array of strings, names escaped. *size counts
+ * the whole buffer: when the text and its terminator fit (N, the bytes
+ * written, is less than *size) the text is written, *size set to its length
+ * and 1 returned; otherwise *size is set to N + 1 and 0 returned. A null
+ * size returns 0. */
+ZEL_API_EXPORT int zel_api_get_domain_concept_list(const char* name, char* buffer, int* size,
+                                                   zel_exception* error);
+ZEL_API_EXPORT int zel_api_get_domain_concepts(const char* name, char* buffer, int* size,
+                                               zel_exception* error);
+
+/* ---- Compilation ---- */
+
+/* Compiles the domain the compile options describe; returns the
+ * compile-result JSON, held per thread until the thread's next compilation.
+ * Diagnostics are inside that text; NULL when the compilation fails with a
+ * runtime error (code 3). */
+ZEL_API_EXPORT const char* zel_api_compile_domain(const char* options, size_t options_length,
+                                                  zel_exception* error);
+/* Compiles the tokenizer rule file into its "_cache" file beside it. */
+ZEL_API_EXPORT void zel_api_compile_tokenizer_file(const char* path, zel_exception* error);
+
+/* ---- Language identification ---- */
+
+/* A new language identifier of the engine for the options. */
+ZEL_API_EXPORT zel_object* zel_api_get_lid_engine(zel_object* engine, const char* options,
+                                                  size_t options_length, zel_exception* error);
+/* The language of the text, copied as strncpy does into the buffer of
+ * `buffer_length` bytes (not terminated when it does not fit); returns the
+ * answer's full length, 0 on failure. */
+ZEL_API_EXPORT size_t zel_api_language_identification(zel_object* lid, const char* text,
+                                                      size_t length, char* buffer,
+                                                      size_t buffer_length,
+                                                      zel_exception* error);
+/* A new section result: the text's sections of one language each. */
+ZEL_API_EXPORT zel_object* zel_api_language_identification_section(zel_object* lid,
+                                                                   const char* text,
+                                                                   size_t length,
+                                                                   zel_exception* error);
+/* The JSON text of a section result (not null); valid while the handle
+ * lives. The record is never written. */
+ZEL_API_EXPORT const char* zel_api_language_identification_section_json(zel_object* section,
+                                                                        zel_exception* error);
+
+/* ---- Output filters ----
+ *
+ * A filter names the concepts a result shows, separated by "|" (or "," when
+ * the text holds no "|"); an empty text accepts every concept. */
+
+/* A new filter of the text. */
+ZEL_API_EXPORT zel_object* zel_api_create_filter(const char* text, size_t length,
+                                                 zel_exception* error);
+/* Hides from the result every concept the filter does not accept (a null
+ * filter changes nothing); returns the result. */
+ZEL_API_EXPORT zel_object* zel_api_filter_process(zel_object* filter, zel_object* result,
+                                                  zel_exception* error);
+/* The filter's names joined by "|"; a per-thread text. */
+ZEL_API_EXPORT const char* zel_api_filter_info(zel_object* filter, size_t* length,
+                                               zel_exception* error);
+
+/* ---- Versions and pipelines ---- */
+
+/* True for "latest", "dev" and one to three dot-separated numbers. */
+ZEL_API_EXPORT bool zel_api_is_valid_version_format(const char* text, size_t length,
+                                                    zel_exception* error);
+/* The expansion of a pipeline description as JSON, searched in the folders
+ * of `folders` (separated by ":", empty parts dropped); a per-thread text.
+ * On failure the empty text, the record holding code 5 and a JSON error
+ * object for an expansion error. */
+ZEL_API_EXPORT const char* zel_api_expand_pipeline(const char* pipeline, size_t pipeline_length,
+                                                   const char* folders, size_t folders_length,
+                                                   bool allow_files, bool allow_dev,
+                                                   const char* language, size_t language_length,
+                                                   zel_exception* error);
 
 /* ---- Results ----
  *

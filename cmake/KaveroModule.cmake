@@ -141,9 +141,10 @@ function(kavero_link_cycle)
   endforeach()
   foreach(a ${real})
     # The cycle is deep (the engine loads domains, whose rules reach the
-    # matcher, which reaches the engine): the linker needs the group more
-    # than twice.
-    set_property(TARGET ${a} PROPERTY LINK_INTERFACE_MULTIPLICITY 4)
+    # matcher, which reaches the engine, and the compiler opens its language
+    # through the C interface's client classes): the linker needs the group
+    # many times over.
+    set_property(TARGET ${a} PROPERTY LINK_INTERFACE_MULTIPLICITY 6)
     foreach(b ${real})
       if(NOT a STREQUAL b)
         target_link_libraries(${a} PUBLIC ${b})

@@ -1,9 +1,10 @@
 #include "compiler/parser/compiler_blackboard.h"
 
-#include <sstream>
+#include <memory>
 #include <utility>
 
-#include "base/exception.h"
+#include "api/client_analyzer.h"
+#include "api/client_engine.h"
 #include "base/options.h"
 #include "compiler/parser/compile_result.h"
 #include "compiler/parser/grammar_context.h"
@@ -14,13 +15,13 @@ namespace compiler {
 namespace {
 
 // The engine and analyzer of a compilation are the client classes over the
-// library's C interface, which are not part of the library yet.
-void open_language(Blackboard& blackboard, const std::map<std::string, std::string>&,
-                   const std::map<std::string, std::string>&) {
-  std::ostringstream message;
-  message << "Opening the language engine of a compilation (language '" << blackboard.language
-          << "') is not available yet.";
-  throw Exception(message);
+// library's own C interface; their failures arrive as exceptions.
+void open_language(Blackboard& blackboard,
+                   const std::map<std::string, std::string>& engine_options,
+                   const std::map<std::string, std::string>& analyzer_options) {
+  blackboard.engine = std::make_shared<omr::engine::Engine>(engine_options);
+  blackboard.analyzer =
+      std::make_shared<omr::analyzer::Analyzer>(*blackboard.engine, analyzer_options);
 }
 
 }  // namespace

@@ -7,10 +7,13 @@
 #include <set>
 #include <string>
 
-#include "base/error_message_testutil.h"
-#include "base/exception.h"
+#include <nlohmann/json.hpp>
+
+#include "api/client_analyzer.h"
+#include "api/client_engine.h"
 #include "base/options.h"
 #include "compiler/parser/compile_result.h"
+#include "language/test_language_testutil.h"
 
 namespace zel {
 namespace compiler {
@@ -117,13 +120,22 @@ TEST(CompilerBlackboard, LanguageEngineAndAnalyzerOptions) {
 }
 
 // The engine and analyzer are opened through the client classes of the C
-// interface, which the library does not have yet: no Blackboard is made.
-TEST(CompilerBlackboard, OpeningALanguageIsNotAvailableYet) {
-  auto options = std::make_shared<Options>(R"({"language":"english"})");
-  EXPECT_EQ(testing::message_of([&] { Blackboard blackboard(options); }),
-            "Opening the language engine of a compilation (language 'english') is not "
-            "available yet.");
-  EXPECT_THROW(Blackboard(std::make_shared<Options>(R"({"language":""})")), Exception);
+// interface, over the test language; a language that cannot be opened
+// makes no Blackboard.
+TEST(CompilerBlackboard, OpensTheEngineAndAnalyzerOfTheLanguage) {
+  const std::string morvik = zel::testing::test_language_folder().string();
+  const nlohmann::json options = {{"language", "english"}, {"morvik", morvik}};
+  Blackboard blackboard(std::make_shared<Options>(options.dump().c_str()));
+  ASSERT_NE(blackboard.engine, nullptr);
+  ASSERT_NE(blackboard.analyzer, nullptr);
+  EXPECT_EQ(blackboard.analyzer->options, language_analyzer_options("english"));
+  EXPECT_EQ(blackboard.engine->options, (std::map<std::string, std::string>{{"morvik", morvik}}));
+  const omr::analyzer::Results results = (*blackboard.analyzer)("The dog runs.", {});
+  EXPECT_FALSE(results.parse_results(false)->empty());
+  EXPECT_EQ(results.language(), "english");
+
+  const nlohmann::json unknown = {{"language", "klingon"}, {"morvik", morvik}};
+  EXPECT_THROW(Blackboard(std::make_shared<Options>(unknown.dump().c_str())), std::exception);
 }
 
 }  // namespace
