@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -15,12 +16,17 @@
 #include "compiler/backend/id_numbering.h"
 #include "compiler/backend/result_store.h"
 #include "compiler/backend/result_store_testutil.h"
+#include "compiler/backend/rule_source_testutil.h"
+#include "compiler/parser/rule_printer.h"
 #include "core-afst/serialization.h"
 #include "domain/concept_records.h"
 #include "domain/domain_facade.h"
 #include "domain/encoder_facade.h"
 #include "language/test_language_testutil.h"
+#include "matcher/afst_rule_facade.h"
 #include "matcher/analysed_document_testutil.h"
+#include "matcher/forward_rule_facade.h"
+#include "matcher/make_rule.h"
 #include "matcher/stream_encoding.h"
 
 namespace zel {
@@ -184,6 +190,56 @@ TEST(CompiledConceptRecords, TheRuntimeReadsIdsNamesScopesAndCalls) {
   EXPECT_THAT(scopes.at("names").names, ElementsAre("City", "Person", "Town"));
   EXPECT_THAT(kavero::convert_attributes(definitions.at("Person").attributes),
               ElementsAre(Pair("kind", "human")));
+}
+
+
+// The records of a rule read by the runtime's rule loader: the matcher kind
+// from "rt", the top-level ids from "tlb", and the candidate test over the
+// bitset transducer.
+TEST(CompiledRuleRecords, TheRuntimeLoadsTheRuleAndItsPreTest) {
+  Compilation compilation;
+  auto store = compilation.store();
+  store->open("/data/rules/r.kav");
+  const auto record_of = [&](const std::string& source) {
+    ast::node::Rule rule = testing::parsed_rule(compilation, *store, source);
+    store->add_rule(rule);
+    return "rule_$DAZ:0_r.kav__l001_" + make_id(rule);
+  };
+  const auto load = [&](const std::string& name) {
+    const auto& db = store->database->domain_db();
+    return kavero::make_rule(db, name, ser::get_fsm_attr(db, name).first);
+  };
+  // Tokens: a 1, b 2, c 3.
+  const std::string plain = record_of(R"(rule:{ <"a"> <"b"> } = Xx;)");
+  const std::string gap = record_of(R"(rule:{ <"a"> .. <"b"> <"c">? } = Xx;)");
+  const std::string optional = record_of(R"(rule:{ <"c">? <"b"> } = Xx;)");
+
+  kavero::Sentence a_b(0, 3), a_only(0, 1), b_only(0, 1);
+  a_b.ids = {0x10000001u, 0x10000002u};
+  a_only.ids = {0x10000001u};
+  b_only.ids = {0x10000002u};
+
+  const auto plain_rule = load(plain);
+  if (kavero::KAVERO_OPTIMIZATION_LEVEL != 0) {
+    EXPECT_NE(dynamic_cast<kavero::matcher::forward::RuleFacade*>(plain_rule.get()), nullptr);
+  }
+  EXPECT_TRUE(plain_rule->is_candidate(&a_b));
+  EXPECT_FALSE(plain_rule->is_candidate(&a_only));
+
+  const auto gap_rule = load(gap);
+  const auto* facade = dynamic_cast<kavero::matcher::afst::RuleFacade*>(gap_rule.get());
+  ASSERT_NE(facade, nullptr);
+  EXPECT_EQ(facade->top_level_ids(), (std::optional<std::vector<uint32_t>>{{0x10000001u}}));
+  EXPECT_TRUE(gap_rule->is_candidate(&a_b));
+  EXPECT_FALSE(gap_rule->is_candidate(&b_only));
+
+  // A leading optional token: a match may start on "c" or on "b".
+  const auto optional_rule = load(optional);
+  facade = dynamic_cast<kavero::matcher::afst::RuleFacade*>(optional_rule.get());
+  ASSERT_NE(facade, nullptr);
+  EXPECT_TRUE(facade->contains_top_level_id(0x10000002u));
+  EXPECT_TRUE(facade->contains_top_level_id(0x10000003u));
+  EXPECT_TRUE(optional_rule->is_candidate(&b_only));
 }
 
 }  // namespace

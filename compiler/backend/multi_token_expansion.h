@@ -13,9 +13,11 @@ namespace detail {
 
 // Rewrites the rule's tree in place (the rule is handed over as const by
 // the builder contract; its tree belongs to the driver's mutable list).
-//
-// Not built yet: raises zel::Exception "Multi-token expansion is not
-// available yet.".
+// Tokens in groups, negations, captures and concept patterns are expanded
+// too. A token with a closure becomes a group of its words carrying the
+// closure. When both literal and stem hold several words they are split in
+// step; different word counts, or a literal or stem of blanks only, are a
+// compiler error at the token, which stays as it is.
 void expand_multi_tokens(const ast::node::Rule& rule);
 
 }  // namespace detail

@@ -1,6 +1,9 @@
 #include "compiler/backend/result_store.h"
 
+#include <atomic>
 #include <cctype>
+#include <cstdint>
+#include <iomanip>
 #include <exception>
 #include <filesystem>
 #include <optional>
@@ -14,15 +17,21 @@
 #include "base/path.h"
 #include "base/stream_name.h"
 #include "base/string_util.h"
+#include "compiler/backend/bitset_transducer.h"
 #include "compiler/backend/concept_definitions.h"
 #include "compiler/backend/id_numbering.h"
 #include "compiler/backend/lexicon_builder.h"
 #include "compiler/backend/lexicon_statements.h"
 #include "compiler/backend/multi_token_expansion.h"
+#include "compiler/backend/rule_relabelling.h"
+#include "compiler/backend/rule_specialization.h"
+#include "compiler/backend/rule_translation.h"
+#include "compiler/backend/top_level_labels.h"
 #include "compiler/driver/domain_database.h"
 #include "compiler/driver/uniq_name.h"
 #include "compiler/parser/capture_group_checks.h"
 #include "compiler/parser/compiler_blackboard.h"
+#include "compiler/parser/rule_printer.h"
 #include "core-afst/serialization.h"
 
 namespace zel {
@@ -198,8 +207,69 @@ void ResultStore::finalize() {
   ser::store_object(database->twin_db().get(), kFileMap, id_to_filename, std::string());
 }
 
-void ResultStore::add_rule(const ast::node::Rule&) {
-  raise("Storing compiled rules is not available yet.");
+namespace {
+
+// Numbers the rules of chains. Process-wide: the rules of concurrent
+// compilations draw from it too, and their group ids keep them apart.
+std::atomic<std::int32_t> group_counter{0};
+
+// Namespaces (outermost first), the source and its zero-filled line, the
+// chain's group id with the counter, then the rule's own text.
+std::string rule_id_text(const ResultStore& store, const ast::node::Rule& rule) {
+  std::ostringstream id;
+  for (const std::string& name : store.namespaces) id << name << '_';
+  id << "$DAZ:" << store.source_key << "_l" << std::setw(3) << std::setfill('0') << rule.line
+     << std::setfill(' ') << '_';
+  if (!store.group_id.empty()) {
+    id << "$GRUUID:" << store.group_id << '-' << group_counter.fetch_add(1) << '_';
+  }
+  id << make_id(rule);
+  return id.str();
+}
+
+void build_and_store_rule(std::shared_ptr<afst::Builder>& builder, ResultStore& store,
+                          const std::string& id, const ast::node::Rule& source_rule) {
+  // The translation adds the shortest-match request of ".?" to the tree.
+  ast::node::Rule rule = source_rule;
+  fst::StdVectorFst* network = detail::push_ast_rule(builder, store, rule);
+  const unsigned long type = rule::specialization::rule_specialization_type(rule);
+  // Rule warnings are not checked yet.
+  replace_rule_ids(*network);
+
+  collect_concept_and_captures::Collector collector;
+  collector.captures.insert(rule.capture.id);
+  collector(rule);
+  std::ostringstream attributes;
+  collect_concept_and_captures::stream_it(attributes, collector);
+  attributes << ";debug_info=" << store.debug_id << ':' << rule.line << ";rt=" << type;
+  const std::shared_ptr<sqlite3>& db = store.database->domain_db();
+  ser::store_fsm(builder, db, detail::get_rule_uuid("rule_", id, rule), attributes.str());
+
+  auto bitset_builder = std::make_shared<afst::Builder>();
+  make_bitset_fst(bitset_builder, store, rule);
+  fst::StdVectorFst* bitset = bitset_builder->build(true);
+  replace_rule_ids(*bitset);
+  nlohmann::json top_level = {{"tlb", toplevel_arcs_fst(store, rule)}};
+  ser::store_fsm(*bitset, db, detail::get_rule_uuid("bitset_", id, rule), top_level.dump());
+}
+
+}  // namespace
+
+namespace detail {
+
+std::string get_rule_uuid(const std::string& prefix, const std::string& id,
+                          const ast::node::Rule& /*rule*/) {
+  return prefix + id;
+}
+
+}  // namespace detail
+
+void ResultStore::add_rule(const ast::node::Rule& rule) {
+  auto builder = std::make_shared<afst::Builder>();
+  const std::string id = rule_id_text(*this, rule);
+  if (rule_ids.count(id) != 0) return;
+  rule_ids.emplace(id, IdInfo{rule_ids.size() + 1});
+  build_and_store_rule(builder, *this, id, rule);
 }
 
 void ResultStore::add_lexicon(const ast::node::Lexicon& lexicon) {

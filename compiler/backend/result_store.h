@@ -126,8 +126,15 @@ class ResultStore : public DomainBuilderInterface {
   void add_concept_definition(const ast::node::AnnotationDefinition& statement);
 
   // --- Rules and lexicons ---------------------------------------------------
-  // Translates a numbered rule and stores its records. Not built yet:
-  // raises zel::Exception "Storing compiled rules is not available yet.".
+  // Translates a numbered rule and stores its records "rule_" + id text
+  // (the transducer; attributes "captures=..;groups=..;;debug_info=<debug
+  // id>:<line>;rt=<type>") and "bitset_" + id text (the bitset transducer;
+  // attributes {"tlb":[top-level labels]}). The id text is the namespaces,
+  // each followed by "_", then "$DAZ:" source_key "_l" the line (at least
+  // three digits) "_", inside a chain "$GRUUID:" group_id "-" a process-wide
+  // counter "_", then make_id of the rule. A rule whose id text was stored
+  // before in this build is skipped; the id is entered before the build, so
+  // a rule whose translation raised is not tried again.
   void add_rule(const ast::node::Rule& rule);
   // Checks a lexicon statement and collects its entries
   // (lexicon_statements.h).
@@ -175,6 +182,15 @@ std::shared_ptr<DomainBuilderInterface> get_visitor_builder(Blackboard& blackboa
 
 // The last three elements of the path ("dom/src/rules.kav").
 std::string get_debug_id(const std::string& path);
+
+namespace detail {
+
+// The record name of a rule: `prefix` ("rule_" or "bitset_") followed by
+// the rule's id text.
+std::string get_rule_uuid(const std::string& prefix, const std::string& id,
+                          const ast::node::Rule& rule);
+
+}  // namespace detail
 
 namespace ast {
 

@@ -1,6 +1,7 @@
 #include "compiler/backend/result_store.h"
 
 #include <memory>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -10,7 +11,10 @@
 #include <nlohmann/json.hpp>
 
 #include "base/error_message_testutil.h"
+#include "base/exception.h"
 #include "compiler/backend/result_store_testutil.h"
+#include "compiler/backend/rule_source_testutil.h"
+#include "compiler/parser/rule_printer.h"
 #include "core-afst/serialization.h"
 
 namespace zel {
@@ -254,16 +258,6 @@ TEST(ResultStore, TheStatementPassWalksNamespacesAndChains) {
   EXPECT_NE(store->group_id, first);
 }
 
-// The passes of later build steps raise until they exist.
-TEST(ResultStore, PassesNotBuiltYetSaySo) {
-  Compilation compilation(R"({"update_lexicons":"literal"})");
-  auto store = compilation.store();
-  ast::node::Root rules;
-  rules.statements.push_back(testing::rule("X", {literal("a")}));
-  EXPECT_EQ(zel::testing::message_of([&] { store->collect(rules); }),
-            "Multi-token expansion is not available yet.");
-}
-
 TEST(ResultStore, TheFactoryMakesAResultStore) {
   Compilation compilation;
   compilation.open_database(true);
@@ -271,6 +265,117 @@ TEST(ResultStore, TheFactoryMakesAResultStore) {
   EXPECT_NE(dynamic_cast<ResultStore*>(builder.get()), nullptr);
   EXPECT_EQ(dynamic_cast<ResultStore&>(*builder).filename(), compilation.dom());
   EXPECT_EQ(dynamic_cast<ResultStore&>(*builder).timestamp(), -1);
+}
+
+}  // namespace
+}  // namespace compiler
+}  // namespace zel
+
+namespace zel {
+namespace compiler {
+namespace {
+
+using testing::Compilation;
+using testing::parsed_rule;
+
+class RuleRecords : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    store = compilation.store();
+    store->open("/data/rules/people.kav");  // source key "0_people.kav_"
+  }
+
+  // The rule parsed from `source`, numbered and stored.
+  ast::node::Rule add(const std::string& source) {
+    ast::node::Rule rule = parsed_rule(compilation, *store, source);
+    store->add_rule(rule);
+    return rule;
+  }
+
+  std::vector<std::string> rule_records() const {
+    std::vector<std::string> names;
+    for (const std::string& name : testing::record_names(compilation.dom())) {
+      if (name.rfind("rule_", 0) == 0 || name.rfind("bitset_", 0) == 0) names.push_back(name);
+    }
+    return names;
+  }
+
+  std::string attributes(const std::string& record) {
+    return afst::serialization::get_fsm_attr(store->database->domain_db(), record).first;
+  }
+
+  Compilation compilation;
+  std::unique_ptr<ResultStore> store;
+};
+
+TEST_F(RuleRecords, IdTextAndRuleAttributes) {
+  const ast::node::Rule rule = add("\n\n\n\n\n\nrule:{ <\"a\"> { <\"b\"> } = Inner City } = Xx;");
+  const std::string id = "$DAZ:0_people.kav__l007_" + make_id(rule);
+  EXPECT_THAT(rule_records(), ElementsAre("bitset_" + id, "rule_" + id));
+  const auto& inner = boost::get<ast::node::RuleCapture>(rule.capture.nodes[1]);
+  const auto& city = boost::get<ast::node::RuleConcept>(rule.capture.nodes[2]);
+  const std::set<uint32_t> captures{rule.capture.id, inner.id};
+  std::ostringstream expected;
+  expected << "captures=" << *captures.begin() << ',' << *captures.rbegin()
+           << ";groups=" << city.id << ";;debug_info=data/rules/people.kav:7;rt=2";
+  EXPECT_EQ(attributes("rule_" + id), expected.str());
+  EXPECT_EQ(attributes("bitset_" + id), "{\"tlb\":[268435457]}");
+}
+
+TEST_F(RuleRecords, TopLevelLabelsAndType) {
+  const ast::node::Rule negated = add("rule:{ !(<\"a\">) <\"b\"> } = Xx;");
+  const std::string negated_id = "$DAZ:0_people.kav__l001_" + make_id(negated);
+  EXPECT_EQ(attributes("bitset_" + negated_id), "{\"tlb\":[]}");
+  EXPECT_THAT(attributes("rule_" + negated_id), ::testing::EndsWith(";rt=1"));
+  const ast::node::Rule any = add("\nrule:{ <> <\"b\"> } = Xx;");
+  EXPECT_EQ(attributes("bitset_$DAZ:0_people.kav__l002_" + make_id(any)),
+            "{\"tlb\":[2415919104]}");
+  const ast::node::Rule choice = add("\n\nrule:{ (<\"a\"> | <\"c\">) <\"b\"> } = Xx;");
+  const auto& group = boost::get<ast::node::RuleGroup>(choice.capture.nodes[0]);
+  const uint32_t a = 0x10000000u | boost::get<ast::node::RuleToken>(group.nodes[0]).id;
+  const uint32_t c = 0x10000000u | boost::get<ast::node::RuleToken>(group.nodes[2]).id;
+  const std::string tlb = attributes("bitset_$DAZ:0_people.kav__l003_" + make_id(choice));
+  EXPECT_TRUE(tlb == "{\"tlb\":[" + std::to_string(a) + "," + std::to_string(c) + "]}" ||
+              tlb == "{\"tlb\":[" + std::to_string(c) + "," + std::to_string(a) + "]}")
+      << tlb;
+}
+
+TEST_F(RuleRecords, NamespacesLongLinesAndRepeats) {
+  store->push_namespace("aa");
+  store->push_namespace("bb");
+  ast::node::Rule rule = parsed_rule(compilation, *store, "rule:{ <\"a\"> } = Xx;");
+  rule.line = 1234;
+  store->add_rule(rule);
+  // The same rule on the same line outside a chain is stored once.
+  store->add_rule(rule);
+  const std::string id = "aa_bb_$DAZ:0_people.kav__l1234_" + make_id(rule);
+  EXPECT_THAT(rule_records(), ElementsAre("bitset_" + id, "rule_" + id));
+  EXPECT_EQ(store->rule_ids.size(), 1u);
+  EXPECT_EQ(store->rule_ids.at(id).id, 1u);
+}
+
+TEST_F(RuleRecords, IdenticalRulesInAChainGiveTwoPairs) {
+  store->set_group_id();
+  const ast::node::Rule rule = parsed_rule(compilation, *store, "rule:{ <\"a\"> } = Xx;");
+  store->add_rule(rule);
+  store->add_rule(rule);
+  const std::vector<std::string> names = rule_records();
+  ASSERT_EQ(names.size(), 4u);
+  const std::string chain = "rule_$DAZ:0_people.kav__l001_$GRUUID:" + store->group_id + "-";
+  EXPECT_EQ(names[2].rfind(chain, 0), 0u) << names[2];
+  EXPECT_EQ(names[3].rfind(chain, 0), 0u) << names[3];
+  EXPECT_NE(names[2], names[3]);
+  EXPECT_EQ(store->rule_ids.size(), 2u);
+}
+
+TEST_F(RuleRecords, AnUnknownOperatorStoresNothing) {
+  ast::node::Rule rule = parsed_rule(compilation, *store, "rule:{ <\"a\"> <\"b\"> } = Xx;");
+  ast::node::RuleOperator op;
+  op.type = static_cast<ast::node::RuleOperator::Type>(8);
+  rule.capture.nodes.insert(rule.capture.nodes.begin() + 1, op);
+  EXPECT_EQ(zel::testing::message_of([&] { store->add_rule(rule); }),
+            "Rozoveved Parser: invalid operator.[8]");
+  EXPECT_TRUE(rule_records().empty());
 }
 
 }  // namespace
