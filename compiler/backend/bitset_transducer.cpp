@@ -83,22 +83,7 @@ class PushRuleBitsetFST : public ast::Visitor<PushRuleBitsetFST, true> {
   }
 
   void operator()(const ast::node::RuleOperator& op) {
-    switch (op.type) {
-      case ast::node::RuleOperator::pipe:
-        builder_->separator("union");
-        break;
-      case ast::node::RuleOperator::percent:
-        builder_->unordered_separator("adjacent");
-        break;
-      case ast::node::RuleOperator::double_percent:
-        builder_->unordered_separator("shortest");
-        break;
-      case ast::node::RuleOperator::triple_percent:
-        builder_->unordered_separator("longest");
-        break;
-      default:
-        break;
-    }
+    push_group_separator(*builder_, op);
   }
 
  private:

@@ -111,16 +111,10 @@ class PushRuleFst : public ast::Visitor<PushRuleFst> {
         push(kShortMatchLabel);
         break;
       case ast::node::RuleOperator::pipe:
-        builder_->separator("union");
-        break;
       case ast::node::RuleOperator::percent:
-        builder_->unordered_separator("adjacent");
-        break;
       case ast::node::RuleOperator::double_percent:
-        builder_->unordered_separator("shortest");
-        break;
       case ast::node::RuleOperator::triple_percent:
-        builder_->unordered_separator("longest");
+        push_group_separator(*builder_, op);
         break;
       case ast::node::RuleOperator::dot_question:
         push(kShortMatchLabel);
@@ -176,6 +170,25 @@ std::string make_string_id(const std::uint32_t& value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%x", value);
   return text;
+}
+
+bool push_group_separator(afst::Builder& builder, const ast::node::RuleOperator& op) {
+  switch (op.type) {
+    case ast::node::RuleOperator::pipe:
+      builder.separator("union");
+      return true;
+    case ast::node::RuleOperator::percent:
+      builder.unordered_separator("adjacent");
+      return true;
+    case ast::node::RuleOperator::double_percent:
+      builder.unordered_separator("shortest");
+      return true;
+    case ast::node::RuleOperator::triple_percent:
+      builder.unordered_separator("longest");
+      return true;
+    default:
+      return false;
+  }
 }
 
 // The store is carried for the rule's context; the translation reads

@@ -51,6 +51,11 @@ constexpr std::uint32_t kNegationEndLabel = 0xc3000000u;
 // "0x" and the value in lower-case hexadecimal without leading zeros.
 std::string make_string_id(const std::uint32_t& value);
 
+// Pushes the group separator an operator stands for: "|" a union, "%",
+// "%%" and "%%%" an unordered group's adjacent, shortest and longest forms.
+// False, and nothing pushed, for every other operator.
+bool push_group_separator(afst::Builder& builder, const ast::node::RuleOperator& op);
+
 // Opens a rule on the builder, emits the rule's body, closes the rule and
 // returns the optimised network (determinised, minimised, epsilon-free),
 // which the builder keeps owning. A ".?" adds ("match", "\"shortest\"") to
