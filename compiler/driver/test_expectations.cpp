@@ -66,13 +66,13 @@ std::string verdict_line(const char* keyword, const ExpectedResult& result) {
 
 }  // namespace
 
-ExpectedResult::ExpectedResult(const std::string& spec) {
-  const size_t split = spec.rfind('=');
+ExpectedResult::ExpectedResult(const std::string& value) {
+  const size_t split = value.rfind('=');
   if (split == std::string::npos) {
-    text = spec;
+    text = value;
   } else {
-    text = spec.substr(0, split);
-    uri = spec.substr(split + 1);
+    text = value.substr(0, split);
+    uri = value.substr(split + 1);
     trim(uri);
   }
   id = make_string_identifier(text);

@@ -29,7 +29,7 @@ class Blackboard;
 struct ExpectedResult {
   // From a decorator value "text = Concept" (the last "=" splits; the
   // concept name is trimmed) or "text" alone (no concept name yet).
-  explicit ExpectedResult(const std::string& spec);
+  explicit ExpectedResult(const std::string& value);
   // The whole test sentence as `uri`: curly single quotes become
   // apostrophes, the text is not trimmed.
   ExpectedResult(const std::string& text, const std::string& uri);

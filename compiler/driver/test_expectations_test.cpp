@@ -24,7 +24,7 @@ using Attributes = std::vector<std::pair<std::string, std::string>>;
 
 TEST(ExpectedResult, DecoratorValues) {
   struct Case {
-    const char* spec;
+    const char* value;
     const char* text;
     const char* id;
     const char* uri;
@@ -39,10 +39,10 @@ TEST(ExpectedResult, DecoratorValues) {
       {"= City", "", "", "City"},
   };
   for (const Case& c : cases) {
-    const ExpectedResult result(c.spec);
-    EXPECT_EQ(result.text, c.text) << c.spec;
-    EXPECT_EQ(result.id, c.id) << c.spec;
-    EXPECT_EQ(result.uri, c.uri) << c.spec;
+    const ExpectedResult result(c.value);
+    EXPECT_EQ(result.text, c.text) << c.value;
+    EXPECT_EQ(result.id, c.id) << c.value;
+    EXPECT_EQ(result.uri, c.uri) << c.value;
     EXPECT_FALSE(result.found);
   }
 }
@@ -118,7 +118,7 @@ TEST(CollectResults, MatchingByNameTextAndOrigin) {
   struct Case {
     const char* name;
     std::vector<Found> found;
-    std::string spec;
+    std::string value;
     std::string location;
     bool expect_found;
     std::vector<std::string> warnings;
@@ -161,7 +161,7 @@ TEST(CollectResults, MatchingByNameTextAndOrigin) {
     omr::common::testing::ClientDocument doc;
     build(doc, c.found);
     const CollectConcepts concepts(doc.document);
-    std::vector<ExpectedResult> list = {ExpectedResult(c.spec)};
+    std::vector<ExpectedResult> list = {ExpectedResult(c.value)};
     collect_results(ast::node::Rule(), c.location, list, concepts);
     EXPECT_EQ(list[0].found, c.expect_found) << c.name;
     EXPECT_EQ(list[0].warnings, c.warnings) << c.name;
