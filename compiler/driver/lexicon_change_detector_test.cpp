@@ -286,6 +286,36 @@ TEST(LexiconChangeDetector, WithoutADatabaseEverythingIsNew) {
   EXPECT_THAT(detector->changed_lexicons(), ElementsAre("literal"));
 }
 
+// The grammar puts no lexicon into a chain, but the walk reaches lexicons
+// at any depth of namespaces and chains, and none elsewhere.
+TEST(LexiconChangeDetector, LexiconsAreFoundInsideNamespacesAndChains) {
+  Compilation compilation;
+  ast::node::Lexicon stem;
+  stem.attributes = {{"input", "\"stem\""}};
+  stem.entries.push_back({"s", "", {}, boost::none});
+  ast::node::Lexicon literal;
+  literal.entries.push_back({"l", "", {}, boost::none});
+  ast::node::PriorityGroup chain;
+  chain.statements.push_back(stem);
+  ast::node::Namespace inner;
+  inner.name = "inner";
+  inner.statements.push_back(chain);
+  ast::node::Namespace outer;
+  outer.name = "outer";
+  outer.statements.push_back(inner);
+  outer.statements.push_back(literal);
+  ast::node::Root root;
+  root.statements.push_back(outer);
+  root.statements.push_back(ast::node::Instance());
+  root.statements.push_back(ast::node::AnnotationDefinition());
+
+  auto detector = get_visitor_detect_incremental_changes(compilation.blackboard);
+  detector->open("/s/a.kav");
+  detector->collect(root);
+  detector->close("/s/a.kav");
+  EXPECT_THAT(detector->changed_lexicons(), ElementsAre("literal", "stem"));
+}
+
 // --- detect_changes ---------------------------------------------------------
 
 void set_time(const fs::path& path, fs::file_time_type time) { fs::last_write_time(path, time); }
