@@ -109,6 +109,92 @@ const MatchCase kCases[] = {
      R"(rule:{ <"old"> <"man"> } = Elder;)",
      "The old man walks.",
      "[Sentence The [Elder old man ]Elder walks . ]Sentence $"},
+    {"stems, parts of speech and a length",
+     R"(rule:{ <'walk'> <"in"> <Prop> } = Walk; rule:{ <length(5)> } = Five;)",
+     "The old man walks in London.",
+     "[Sentence The old man [Walk [Five walks ]Five in London ]Walk . ]Sentence $"},
+    {"a named capture and attributes on the assignment",
+     R"(rule:{ <"in"> { <Prop> } = Place@(kind="city") } = Location;)",
+     "He walks in London.",
+     "[Sentence He walks [Location in [Place{kind=city} London ]Place,Location . ]Sentence $"},
+    {"a concept found by a rule of the grammar namespace",
+     R"(namespace grammar { rule:{ <Prop> } = Person; } rule:{ <"in"> Person } = Location;)",
+     "He walks in London.",
+     "[Sentence He walks [Location in [Person London ]Person,Location . ]Sentence $"},
+    {"a concept with an inner pattern and anchors",
+     R"(namespace grammar { rule:{ <"the"> <"old"> <"man"> } = Who; }
+        rule:{ Who[<"old">] } = Inner; rule:{ Who[^<"the">] } = First;
+        rule:{ Who[<"old">^] } = Last;)",
+     "the old man walks.",
+     "[Sentence [Inner [First [Who the old man ]Inner,First,Who walks . ]Sentence $"},
+    {"optional and repeated tokens",
+     R"(rule:{ <"old">? <"man"> } = Aa; rule:{ <"big">+ <"dog"> } = Bb;
+        rule:{ <"x">{1,2} <"y"> } = Cc;)",
+     "The man. An old man. Big big big dog. X x x y.",
+     "[Sentence The [Aa man ]Aa . ]Sentence $\n"
+     "[Sentence An [Aa old man ]Aa . ]Sentence $\n"
+     "[Sentence Big [Bb big big dog ]Bb . ]Sentence $\n"
+     "[Sentence X [Cc x x y ]Cc . ]Sentence $"},
+    {"alternatives and an optional group",
+     R"(rule:{ (<"old"> | <"big">) <"man"> } = Aa; rule:{ (<"very">)? <"tall"> } = Bb;)",
+     "The big man. A very tall man. A tall man.",
+     "[Sentence The [Aa big man ]Aa . ]Sentence $\n"
+     "[Sentence A [Bb very tall ]Bb man . ]Sentence $\n"
+     "[Sentence A [Bb tall ]Bb man . ]Sentence $"},
+    {"a negation",
+     R"(rule:{ <"the"> !(<"old">) <> <"man"> } = Aa;)",
+     "See the old man. See the young man.",
+     "[Sentence See the old man . ]Sentence $\n"
+     "[Sentence See [Aa the young man ]Aa . ]Sentence $"},
+    {"a gap searched past its first chance",
+     R"(rule:{ <"w"> .. <"x"> <"y"> } = Aa;)",
+     "w x z x y.",
+     "[Sentence [Aa w x z x y ]Aa . ]Sentence $"},
+    {"an ellipsis and a shortest gap",
+     R"(rule:{ <"a"> ... <"c"> } = Aa; rule:{ { <"b"> .? <"d"> } = Ss } = Bb;)",
+     "A a x c. B b c d b d.",
+     "[Sentence A [Aa a x c ]Aa . ]Sentence $\n"
+     "[Sentence B [Bb [Ss{match=shortest} b c d ]Ss,Bb [Bb [Ss{match=shortest} b d ]Ss,Bb . ]Sentence $"},
+    {"unordered groups",
+     R"(rule:{ (<"red"> % <"car">) } = Aa; rule:{ (<"blue"> %% <"bike">) } = Bb;)",
+     "My car red. The blue old bike.",
+     "[Sentence My [Aa car red ]Aa . ]Sentence $\n"
+     "[Sentence The [Bb blue old bike ]Bb . ]Sentence $"},
+    {"any token",
+     R"(rule:{ <"the"> <> <"man"> } = Aa;)",
+     "the old man.",
+     "[Sentence [Aa the old man ]Aa . ]Sentence $"},
+    {"a literal of several words, optional as a whole",
+     R"(rule:{ <"New York">? <"city"> } = Aa;)",
+     "We saw New York city. We saw York city.",
+     // Three capitalised words of four make the analyser take the first
+     // sentence for a header.
+     "[Sentence{header=true} We saw [Aa New York city ]Aa . ]Sentence $\n"
+     "[Sentence We saw York [Aa city ]Aa . ]Sentence $"},
+    {"a chain inside a namespace: its first matching rule wins",
+     R"(namespace grammar { namespace pg { chain [
+          rule:{ { <Prop> } = Person <'visit'> } = Visit;
+          rule:{ <Prop> } = Person;
+        ] } })",
+     "Alice visited Berlin.",
+     "[Sentence [Visit [Person Alice ]Person visited ]Visit [Person Berlin ]Person . ]Sentence $"},
+    // The end-to-end case of the match driver's tests, whose records are
+    // written by hand there.
+    {"the match driver's analysed text",
+     R"(namespace grammar {
+          rule:{ <'bank'> } = Bank@(kind="money");
+          namespace pg { chain [
+            rule:{ { <Prop-Std> } = Person <'visit'> } = Visit;
+            rule:{ <Prop-Std> } = Person;
+          ] }
+        }
+        namespace entities { rule:{ <"in"> { <Prop-Std> } = Name } = Location; })",
+     "Alice visited the big bank in Berlin. Bob saw banks in London.",
+     "[Sentence [Visit [Person Alice ]Person visited ]Visit the big "
+     "[Bank{kind=money} bank ]Bank [Location in [Name [Person Berlin "
+     "]Name,Person,Location . ]Sentence $\n"
+     "[Sentence [Person Bob ]Person saw [Bank{kind=money} banks ]Bank "
+     "[Location in [Name [Person London ]Name,Person,Location . ]Sentence $"},
 };
 
 TEST(CompiledRules, MatchWhatTheyMean) {
