@@ -150,6 +150,16 @@ const MatchCase kCases[] = {
      R"(rule:{ <"w"> .. <"x"> <"y"> } = Aa;)",
      "w x z x y.",
      "[Sentence [Aa w x z x y ]Aa . ]Sentence $"},
+    {"a gap takes the nearest place from which the rest matches",
+     R"(rule:{ { <"w"> .. <"x"> } = Inner <"y"> } = Aa; rule:{ <"p"> .. <"q"> } = Bb;)",
+     "w x z x y p q q.",
+     "[Sentence [Aa [Inner w x z x ]Inner y ]Aa [Bb p q ]Bb q . ]Sentence $"},
+    {"gaps before a concept and inside a capture",
+     R"(namespace grammar { rule:{ <Prop> } = Person; }
+        rule:{ <"saw"> .. Person { <"in"> .. <"London"> } = Where } = Bb;)",
+     "Bob saw the old Alice in big London.",
+     "[Sentence [Person Bob ]Person [Bb saw the old [Person Alice ]Person [Where in big "
+     "[Person London ]Person,Where,Bb . ]Sentence $"},
     {"an ellipsis and a shortest gap",
      R"(rule:{ <"a"> ... <"c"> } = Aa; rule:{ { <"b"> .? <"d"> } = Ss } = Bb;)",
      "A a x c. B b c d b d.",
@@ -208,6 +218,14 @@ TEST(CompiledRules, MatchWhatTheyMean) {
   }
   // The forward matcher has its share of the table.
   EXPECT_GT(type2, 0);
+}
+
+// A gap keeps a rule on the forward matcher; the table above shows that
+// both matchers give the same matches for it.
+TEST(CompiledRules, AGapRuleIsForTheForwardMatcher) {
+  CompiledDomain compiled(R"(rule:{ <"w"> .. <"x"> <"y"> } = Aa;)");
+  ASSERT_NE(compiled.domain, nullptr) << compiled.errors;
+  EXPECT_EQ(compiled.check_matcher_kinds(), 1);
 }
 
 // The path of the running test binary.
