@@ -68,7 +68,8 @@ class CompiledDomain {
     blackboard.set_current_domain(domain);
     kavero::encode_stream(blackboard, domain);
     kavero::match_ids(blackboard, domain, {});
-    return zel::testing::dump(document.sentences(), zel::testing::kDumpAttributes);
+    return zel::testing::dump(document.sentences(),
+                            zel::testing::kDumpAttributes | zel::testing::kDumpFlags);
   }
 
   // Every loaded rule of type 2 runs on the forward matcher unless the
@@ -164,12 +165,31 @@ const MatchCase kCases[] = {
      R"(rule:{ <"a"> ... <"c"> } = Aa; rule:{ { <"b"> .? <"d"> } = Ss } = Bb;)",
      "A a x c. B b c d b d.",
      "[Sentence A [Aa a x c ]Aa . ]Sentence $\n"
-     "[Sentence B [Bb [Ss{match=shortest} b c d ]Ss,Bb [Bb [Ss{match=shortest} b d ]Ss,Bb . ]Sentence $"},
+     "[Sentence B [Bb [Ss{match=shortest}!shorted_match b c d ]Ss,Bb "
+     "[Bb [Ss{match=shortest}!shorted_match b d ]Ss,Bb . ]Sentence $"},
     {"unordered groups",
      R"(rule:{ (<"red"> % <"car">) } = Aa; rule:{ (<"blue"> %% <"bike">) } = Bb;)",
      "My car red. The blue old bike.",
      "[Sentence My [Aa car red ]Aa . ]Sentence $\n"
      "[Sentence The [Bb blue old bike ]Bb . ]Sentence $"},
+    {"the shortest and the longest unordered forms",
+     R"(rule:{ (<"red"> %% <"car">) } = Aa; rule:{ (<"blue"> %%% <"car">) } = Bb;)",
+     "The red car car. The car blue old blue.",
+     "[Sentence The [Aa red car ]Aa car . ]Sentence $\n"
+     "[Sentence The [Bb car blue old blue ]Bb . ]Sentence $"},
+    // The clusters case of the match driver's tests, whose records are
+    // written by hand there: Old is removed after the grammar rules, Tmp
+    // after all rules.
+    {"grammar collections and a scope",
+     R"(namespace grammar {
+          rule:{ <"a"> } = Old; rule:{ <"b"> } = Tmp;
+          namespace late { rule:{ Old } = New; }
+        }
+        namespace people { rule:{ <"c"> } = Pp; }
+        on Old :{ scope="grammar" };
+        on Tmp :{ scope="last" };)",
+     "We a b c.",
+     "[Sentence We [New [Old!deleted a ]New,Old [Tmp!deleted b ]Tmp [Pp c ]Pp . ]Sentence $"},
     {"any token",
      R"(rule:{ <"the"> <> <"man"> } = Aa;)",
      "the old man.",
