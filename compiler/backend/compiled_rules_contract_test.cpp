@@ -190,6 +190,28 @@ const MatchCase kCases[] = {
         on Tmp :{ scope="last" };)",
      "We a b c.",
      "[Sentence We [New [Old!deleted a ]New,Old [Tmp!deleted b ]Tmp [Pp c ]Pp . ]Sentence $"},
+    // Cases of the general matcher's tests, whose records are written by
+    // hand there.
+    {"a stacked concept found after the first one of its place",
+     R"(namespace grammar { rule:{ <Prop> } = Cc; rule:{ <Prop> } = Dd; }
+        rule:{ <"met"> { Dd } = Xx } = Yy;)",
+     "We met Alice.",
+     "[Sentence{header=true} We [Yy met [Xx [Dd [Cc Alice ]Xx,Dd,Cc,Yy . ]Sentence $"},
+    {"nested concept patterns",
+     R"(namespace grammar { rule:{ <"a"> } = Ya; rule:{ Ya <"b"> } = Xb; }
+        rule:{ Xb[ Ya[ { <"a"> } = In ] <> ] } = Out;)",
+     "We a b c.",
+     "[Sentence We [Out [Xb [In [Ya a ]In,Ya b ]Out,Xb c . ]Sentence $"},
+    {"a negation after a token inside a capture",
+     R"(rule:{ { <"a"> !(<"b">) } = In <> } = Out;)",
+     "We a c d. We a b d.",
+     "[Sentence We [Out [In a ]In c ]Out d . ]Sentence $\n"
+     "[Sentence We a b d . ]Sentence $"},
+    {"attribute conditions on a concept",
+     R"(namespace grammar { rule:{ <Prop> } = Org@(kind="firm"); }
+        rule:{ Org@(kind="firm") } = Firm; rule:{ Org@(kind="shop") } = Shop;)",
+     "We met Acme.",
+     "[Sentence{header=true} We met [Firm [Org{kind=firm} Acme ]Firm,Org . ]Sentence $"},
     {"any token",
      R"(rule:{ <"the"> <> <"man"> } = Aa;)",
      "the old man.",
