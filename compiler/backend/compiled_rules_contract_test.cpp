@@ -190,6 +190,19 @@ const MatchCase kCases[] = {
         on Tmp :{ scope="last" };)",
      "We a b c.",
      "[Sentence We [New [Old!deleted a ]New,Old [Tmp!deleted b ]Tmp [Pp c ]Pp . ]Sentence $"},
+    // Gap cases of the forward matcher's tests, whose records are written
+    // by hand there.
+    {"two gaps, the shortest gap and a sentence without a place",
+     R"(rule:{ <"w"> .. <"x"> <"x"> .. <"y"> } = Two; rule:{ <"v"> .. <"x"> } = Short;
+        rule:{ <"u"> .. <"x"> <"y"> } = None;)",
+     "Now w x z x x y. Now v z x y x. Now u x z x z.",
+     "[Sentence Now [Two w x z x x y ]Two . ]Sentence $\n"
+     "[Sentence Now [Short v z x ]Short y x . ]Sentence $\n"
+     "[Sentence Now u x z x z . ]Sentence $"},
+    {"a capture that ends with a gap",
+     R"(rule:{ { <"w"> .. } = In <"y"> } = Out;)",
+     "Now w x z y.",
+     "[Sentence Now [Out [In w x z ]In y ]Out . ]Sentence $"},
     // Cases of the general matcher's tests, whose records are written by
     // hand there.
     {"a stacked concept found after the first one of its place",
