@@ -26,6 +26,7 @@
 #include "compiler/backend/rule_relabelling.h"
 #include "compiler/backend/rule_specialization.h"
 #include "compiler/backend/rule_translation.h"
+#include "compiler/backend/rule_warnings.h"
 #include "compiler/backend/top_level_labels.h"
 #include "compiler/driver/domain_database.h"
 #include "compiler/driver/uniq_name.h"
@@ -241,7 +242,7 @@ void build_and_store_rule(std::shared_ptr<afst::Builder>& builder, ResultStore& 
   ast::node::Rule rule = source_rule;
   fst::StdVectorFst* network = detail::push_ast_rule(builder, store, rule);
   const unsigned long type = rule::specialization::rule_specialization_type(rule);
-  // Rule warnings are not checked yet.
+  warnings::check_for_warning(rule, store.namespaces);
   replace_rule_ids(*network);
 
   collect_concept_and_captures::Collector collector;
