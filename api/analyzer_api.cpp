@@ -89,7 +89,7 @@ ZEL_API_EXPORT zel_object* zel_api_analyze_document(zel_object* analyzer, const 
 ZEL_API_EXPORT zel_object* zel_api_analyze_result(zel_object* analyzer, zel_object* result,
                                                   zel_exception* error) {
   return guarded(error, static_cast<zel_object*>(nullptr), [&] {
-    handle_cast<zel::api::Analyzer>(analyzer)->analyzer->generate(*get_blackboard(result));
+    handle_cast<zel::api::Analyzer>(analyzer)->analyzer->generate(zel::api::blackboard_of(result));
     return result;
   });
 }
@@ -98,7 +98,7 @@ ZEL_API_EXPORT zel_object* zel_api_load_domain(zel_object* engine, const char* n
                                                const char* options, size_t /*options_length*/,
                                                zel_exception* error) {
   return guarded(error, static_cast<zel_object*>(nullptr), [&] {
-    zel::kavero::Engine* runtime = get_engine(engine);
+    zel::kavero::Engine* runtime = &zel::api::engine_of(engine);
     std::shared_ptr<zel::IOptions> set = zel::api::options_of(options);
     if (name == nullptr) throw std::logic_error("zel_api_load_domain: a null domain name");
     return (new zel::api::Domain(runtime->shared_from_this(), name, set))->handle();
@@ -108,7 +108,7 @@ ZEL_API_EXPORT zel_object* zel_api_load_domain(zel_object* engine, const char* n
 ZEL_API_EXPORT int zel_api_domain_filename(zel_object* domain, char* buffer, size_t* size,
                                            zel_exception* error) {
   return guarded(error, 0, [&] {
-    const zel::kavero::Domain* runtime = get_domain(domain);
+    const zel::kavero::Domain* runtime = &zel::api::domain_of(domain);
     if (runtime->domains.empty() || !runtime->domains.front().second) {
       fail("The domain holds no domain file.");
     }
@@ -121,7 +121,7 @@ ZEL_API_EXPORT zel_object* zel_api_domain_process(zel_object* domain, zel_object
                                                   zel_exception* error) {
   return guarded(error, static_cast<zel_object*>(nullptr), [&] {
     if (domain == nullptr) fail("Domain has not been initialized.");
-    get_domain(domain)->process(*get_blackboard(result));
+    zel::api::domain_of(domain).process(zel::api::blackboard_of(result));
     return result;
   });
 }

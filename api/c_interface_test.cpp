@@ -3,6 +3,7 @@
 // over the test language and the demo domain of the build tree.
 
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -279,6 +280,69 @@ TEST_F(Host, NullHandlesAndUnknownLanguages) {
   Record p;
   zel_object* result = analyse(analyzer(), "x");
   EXPECT_EQ(zel_api_domain_process(nullptr, result, &p), nullptr);
+  EXPECT_EQ(p.code, 1);
+}
+
+// Every call that takes an engine, domain or result handle answers a null
+// one with an error record (code 1) instead of following it.
+TEST_F(Host, NullHandlesGiveAnErrorRecord) {
+  struct Case {
+    const char* call;
+    std::function<bool(zel_exception*)> run;  // true when the call answered "nothing"
+    const char* text;
+  };
+  size_t length = 0;
+  char buffer[8];
+  const std::vector<Case> cases = {
+      {"load_domain",
+       [](zel_exception* e) {
+         return zel_api_load_domain(nullptr, "demo", nullptr, 0, e) == nullptr;
+       },
+       "Engine has not been initialized."},
+      {"engine_info",
+       [&](zel_exception* e) { return zel_api_engine_info(nullptr, &length, e) == nullptr; },
+       "Engine has not been initialized."},
+      {"engine_languages",
+       [&](zel_exception* e) { return zel_api_engine_languages(nullptr, &length, e) == nullptr; },
+       "Engine has not been initialized."},
+      {"engine_property",
+       [&](zel_exception* e) {
+         return zel_api_engine_property(nullptr, "x", 1, buffer, 8, e) == 0;
+       },
+       "Engine has not been initialized."},
+      {"release_domain",
+       [](zel_exception* e) { return !zel_api_engine_release_domain(nullptr, "x", 1, e); },
+       "Engine has not been initialized."},
+      {"domain_filename",
+       [&](zel_exception* e) { return zel_api_domain_filename(nullptr, buffer, &length, e) == 0; },
+       "Domain has not been initialized."},
+      {"result_json",
+       [&](zel_exception* e) {
+         return zel_api_get_result_json_buffer(nullptr, &length, e) == nullptr;
+       },
+       "Result has not been initialized."},
+      {"result_id",
+       [&](zel_exception* e) {
+         return zel_api_get_result_id_buffer(nullptr, &length, e) == nullptr;
+       },
+       "Result has not been initialized."},
+      {"result_language",
+       [&](zel_exception* e) {
+         return zel_api_get_result_language_buffer(nullptr, &length, e) == nullptr;
+       },
+       "Result has not been initialized."},
+      {"byte_offset",
+       [](zel_exception* e) { return zel_api_get_byte_offset(nullptr, 0, e) == 0xFFFFFFFFu; },
+       "Result has not been initialized."},
+  };
+  for (const Case& c : cases) {
+    Record e;
+    EXPECT_TRUE(c.run(&e)) << c.call;
+    EXPECT_EQ(e.code, 1) << c.call;
+    EXPECT_EQ(e.text(), c.text) << c.call;
+  }
+  Record p;
+  EXPECT_EQ(zel_api_domain_process(nullptr, nullptr, &p), nullptr);
   EXPECT_EQ(p.code, 1);
 }
 

@@ -41,7 +41,7 @@ extern "C" {
 ZEL_API_EXPORT const char* zel_api_domain_info(zel_object* domain, zel_exception* error) {
   return guarded(error, "", [&] {
     if (domain == nullptr) throw std::logic_error("Domain has not been initialized.");
-    return get_domain(domain)->info();
+    return zel::api::domain_of(domain).info();
   });
 }
 

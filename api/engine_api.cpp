@@ -40,14 +40,14 @@ ZEL_API_EXPORT size_t zel_api_engine_property(zel_object* engine, const char* na
                                               size_t buffer_length, zel_exception* error) {
   return guarded(error, static_cast<size_t>(0), [&] {
     const std::string key = text_of(name, name_length, "zel_api_engine_property");
-    return zel::api::copy_cut(get_engine(engine)->property(key), buffer, buffer_length);
+    return zel::api::copy_cut(zel::api::engine_of(engine).property(key), buffer, buffer_length);
   });
 }
 
 ZEL_API_EXPORT bool zel_api_engine_release_domain(zel_object* engine, const char* name,
                                                   size_t name_length, zel_exception* error) {
   return guarded(error, false, [&] {
-    return get_engine(engine)->release_domain(
+    return zel::api::engine_of(engine).release_domain(
         text_of(name, name_length, "zel_api_engine_release_domain"));
   });
 }
@@ -55,26 +55,26 @@ ZEL_API_EXPORT bool zel_api_engine_release_domain(zel_object* engine, const char
 ZEL_API_EXPORT bool zel_api_engine_purge_domains(zel_object* engine, const char* options,
                                                  size_t options_length, zel_exception* error) {
   return guarded(error, false, [&] {
-    return get_engine(engine)->purge_domains(
+    return zel::api::engine_of(engine).purge_domains(
         text_of(options, options_length, "zel_api_engine_purge_domains"));
   });
 }
 
 ZEL_API_EXPORT void zel_api_engine_init_plugins(zel_object* engine, zel_exception* error) {
-  zel::api::guarded_void(error, [&] { get_engine(engine)->init_plugins(); });
+  zel::api::guarded_void(error, [&] { zel::api::engine_of(engine).init_plugins(); });
 }
 
 ZEL_API_EXPORT const char* zel_api_engine_info(zel_object* engine, size_t* length,
                                                zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    return hand_out(engine_info_data, get_engine(engine)->info(), length);
+    return hand_out(engine_info_data, zel::api::engine_of(engine).info(), length);
   });
 }
 
 ZEL_API_EXPORT const char* zel_api_engine_languages(zel_object* engine, size_t* length,
                                                     zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    return hand_out(tl_languages, get_engine(engine)->languages(), length);
+    return hand_out(tl_languages, zel::api::engine_of(engine).languages(), length);
   });
 }
 

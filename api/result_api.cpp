@@ -101,7 +101,7 @@ extern "C" {
 ZEL_API_EXPORT const char* zel_api_get_result_json_buffer(zel_object* result, size_t* length,
                                                           zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    Blackboard& blackboard = *get_blackboard(result);
+    Blackboard& blackboard = zel::api::blackboard_of(result);
     return print(blackboard, zel::kavero::stream_json_api_format, blackboard.result_json,
                  length);
   });
@@ -111,7 +111,7 @@ ZEL_API_EXPORT const char* zel_api_get_result_json_metadata_buffer(zel_object* r
                                                                    size_t* length,
                                                                    zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    Blackboard& blackboard = *get_blackboard(result);
+    Blackboard& blackboard = zel::api::blackboard_of(result);
     return print(blackboard, zel::kavero::stream_json_api_metadata, blackboard.metadata_json,
                  length);
   });
@@ -121,7 +121,7 @@ ZEL_API_EXPORT const char* zel_api_get_internal_result_json_buffer(zel_object* r
                                                                    size_t* length,
                                                                    zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    return print(*get_blackboard(result), zel::kavero::stream_internal_results_json_format,
+    return print(zel::api::blackboard_of(result), zel::kavero::stream_internal_results_json_format,
                  debug_buffer, length);
   });
 }
@@ -131,7 +131,7 @@ ZEL_API_EXPORT const char* zel_api_get_profiling_json_buffer(zel_object* result,
                                                              zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
     debug_buffer.clear();
-    Blackboard& blackboard = *get_blackboard(result);
+    Blackboard& blackboard = zel::api::blackboard_of(result);
     if (blackboard.profiler) {
       const std::string& report = blackboard.profiler->report();
       if (length != nullptr) *length = report.size();
@@ -145,7 +145,7 @@ ZEL_API_EXPORT const char* zel_api_get_profiling_json_buffer(zel_object* result,
 ZEL_API_EXPORT const char* zel_api_get_result_id_buffer(zel_object* result, size_t* length,
                                                         zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    tl_document_id = get_blackboard(result)->id();
+    tl_document_id = zel::api::blackboard_of(result).id();
     if (length != nullptr) *length = tl_document_id.size();
     return tl_document_id.c_str();
   });
@@ -155,7 +155,7 @@ ZEL_API_EXPORT const char* zel_api_get_result_language_buffer(zel_object* result
                                                               size_t* length,
                                                               zel_exception* error) {
   return guarded(error, static_cast<const char*>(nullptr), [&] {
-    const std::string& language = get_blackboard(result)->language;
+    const std::string& language = zel::api::blackboard_of(result).language;
     if (length != nullptr) *length = language.size();
     return language.c_str();
   });
@@ -163,14 +163,14 @@ ZEL_API_EXPORT const char* zel_api_get_result_language_buffer(zel_object* result
 
 ZEL_API_EXPORT void* zel_api_get_result_annotations(zel_object* result, zel_exception* error) {
   return guarded(error, static_cast<void*>(nullptr), [&] {
-    return static_cast<void*>(get_blackboard(result)->annotations.get());
+    return static_cast<void*>(zel::api::blackboard_of(result).annotations.get());
   });
 }
 
 ZEL_API_EXPORT uint32_t zel_api_get_byte_offset(zel_object* result, uint32_t offset,
                                                 zel_exception* error) {
   return guarded(error, static_cast<uint32_t>(0xFFFFFFFFu),
-                 [&] { return get_blackboard(result)->get_byte_offset(offset); });
+                 [&] { return zel::api::blackboard_of(result).get_byte_offset(offset); });
 }
 
 ZEL_API_EXPORT void* zel_api_get_concept(zel_object* result, uint32_t begin, uint32_t end,
@@ -178,7 +178,7 @@ ZEL_API_EXPORT void* zel_api_get_concept(zel_object* result, uint32_t begin, uin
   return guarded(error, static_cast<void*>(nullptr), [&]() -> void* {
     require_text(uri, "zel_api_get_concept");
     zel::kavero::AnnotationCollection* list =
-        sentence_of(*get_blackboard(result), begin, end, unicode);
+        sentence_of(zel::api::blackboard_of(result), begin, end, unicode);
     if (list == nullptr) return nullptr;
     for (Annotation* a = list->head; a != nullptr; a = a->next) {
       Concept* c = zel::kavero::annotation_cast<Concept>(a);
@@ -194,7 +194,7 @@ ZEL_API_EXPORT void* zel_api_add_concept(zel_object* result, uint32_t begin, uin
                                          const char* uri, bool unicode, zel_exception* error) {
   return guarded(error, static_cast<void*>(nullptr), [&]() -> void* {
     require_text(uri, "zel_api_add_concept");
-    Blackboard& blackboard = *get_blackboard(result);
+    Blackboard& blackboard = zel::api::blackboard_of(result);
     zel::kavero::AnnotationCollection* list = sentence_of(blackboard, begin, end, unicode);
     if (list == nullptr || !blackboard.collector) return nullptr;
     for (Annotation* a = list->head; a != nullptr; a = a->next) {
@@ -228,7 +228,7 @@ ZEL_API_EXPORT void zel_api_remove_pos(zel_object* result, uint32_t begin, uint3
   zel::api::guarded_void(error, [&] {
     require_text(pos, "zel_api_remove_pos");
     zel::kavero::AnnotationCollection* list =
-        sentence_of(*get_blackboard(result), begin, end, unicode);
+        sentence_of(zel::api::blackboard_of(result), begin, end, unicode);
     if (list == nullptr) return;
     Annotation* a = list->head;
     while (a != nullptr && !(a->kind == zel::kavero::kTokenKind && a->begin >= begin)) {

@@ -27,7 +27,10 @@ class Collector : public ast::Visitor<Collector, true> {
   }
   void operator()(const ast::node::RuleGroup&) { type = 1; }
   void operator()(const ast::node::RuleOperator& op) {
-    if (op.type != ast::node::RuleOperator::adjacent) type = 1;
+    if (op.type != ast::node::RuleOperator::adjacent &&
+        op.type != ast::node::RuleOperator::dot_dot) {
+      type = 1;
+    }
   }
 
   unsigned long type = 2;

@@ -21,9 +21,9 @@ namespace specialization {
 const std::string& specialization_type_name(unsigned long type);
 
 // 2 when the rule's body, through all nested captures, holds only tokens
-// without repetition, concept references without inner pattern and
-// adjacency; 1 otherwise. A gap ".." gives 1: the forward matcher takes the
-// first position where the next step matches and does not try later ones.
+// without repetition, concept references without inner pattern, adjacency
+// and gaps ".."; 1 otherwise. The forward matcher tries the rest of the
+// steps from every position after a gap, as the general matcher does.
 unsigned long rule_specialization_type(const ast::node::Rule& rule);
 
 // The token and concept ids of the body in order, depth first, with

@@ -26,7 +26,7 @@ std::vector<omr::domain::Domain> make_domain_collection(const omr::engine::Engin
 std::vector<omr::domain::Domain> make_domain_collection(const omr::engine::Engine& engine,
                                                         const std::string& names,
                                                         omr::common::OptionMap options) {
-  return make_domain_collection(engine, zel::string::split_vector(names, ',', false),
+  return make_domain_collection(engine, zel::string::split_vector(names, ",", false),
                                 std::move(options));
 }
 
