@@ -18,6 +18,7 @@
 #include "base/scratch_folder_testutil.h"
 #include "compiler/backend/result_store_testutil.h"
 #include "compiler/parser/compiler_blackboard.h"
+#include "language/test_language_testutil.h"
 #include "core-afst/serialization.h"
 
 namespace zel {
@@ -343,6 +344,27 @@ TEST_F(CompileDriverTest, AFailedFullBuildKeepsNoOutput) {
     EXPECT_EQ(report["return"], false) << report.dump();
     EXPECT_FALSE(fs::exists(dom())) << unit_test;
   }
+}
+
+// With "unit_test" a completely built domain stays for its tests, also
+// when a test fails.
+TEST_F(CompileDriverTest, ADomainStaysForItsTests) {
+  const json tests = {{"unit_test", true},
+                      {"language", "english"},
+                      {"morvik", zel::testing::test_language_folder().string()}};
+  folder.write("dom/c.kav", "@test: New York\nrule:{ <\"New\"> <\"York\"> } = City;\n");
+  const json passed = build(tests);
+  EXPECT_EQ(passed["return"], true) << passed.dump();
+  EXPECT_TRUE(fs::exists(dom()));
+
+  folder.write("dom/c.kav", "@test: Boston\nrule:{ <\"New\"> <\"York\"> } = City;\n");
+  json forced = tests;
+  forced["force"] = true;
+  const json failed = build(forced);
+  EXPECT_EQ(failed["return"], false) << failed.dump();
+  EXPECT_TRUE(failed["sink"].contains(folder.str("dom/c.kav"))) << failed.dump();
+  EXPECT_TRUE(fs::exists(dom()));
+  EXPECT_EQ(records(dom(), "rule_").size(), 3u);
 }
 
 // A domain whose stored token map does not read makes the result store
