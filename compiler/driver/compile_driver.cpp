@@ -57,6 +57,29 @@ class DatabaseRelease {
   Blackboard& blackboard_;
 };
 
+// Runs one statement on a connection of the pair; a failure raises
+// std::runtime_error with the database's message.
+void execute(const std::shared_ptr<sqlite3>& db, const char* statement) {
+  char* error = nullptr;
+  if (sqlite3_exec(db.get(), statement, nullptr, nullptr, &error) == SQLITE_OK) return;
+  const std::string message = std::string(statement) + ": " + (error != nullptr ? error : "");
+  sqlite3_free(error);
+  throw std::runtime_error(message);
+}
+
+// The records of a build pass are written in one transaction on each file
+// of the pair (one commit instead of one per record). A pass that ends
+// without commit() is rolled back when its connections close.
+void begin(const DomainDatabase& database) {
+  execute(database.domain_db(), "BEGIN");
+  execute(database.twin_db(), "BEGIN");
+}
+
+void commit(const DomainDatabase& database) {
+  execute(database.domain_db(), "COMMIT");
+  execute(database.twin_db(), "COMMIT");
+}
+
 std::string join(const std::vector<std::string>& names, const char* separator) {
   std::string joined;
   for (const std::string& name : names) {
@@ -281,6 +304,7 @@ bool build_domain_file(Blackboard& blackboard, FileGuard& guard, const InputPool
     DatabaseRelease release(blackboard);
     blackboard.domain_database = std::make_shared<DomainDatabase>(
         blackboard, blackboard.domain_file, to_seconds(timestamp), full);
+    begin(*blackboard.domain_database);
 
     std::shared_ptr<LexiconChangeDetector> detector;
     if (!force) detector = detect_lexicon_changes(blackboard, pool, sources, syntax);
@@ -297,12 +321,14 @@ bool build_domain_file(Blackboard& blackboard, FileGuard& guard, const InputPool
         builder->finalize();
         if (detector) detector->finalize();
         if (results::has_errors()) return false;
+        commit(*blackboard.domain_database);
         builder.reset();
         detector.reset();
         blackboard.domain_database.reset();
         if (fs::exists(work)) guard.save();
       }
     }
+    if (blackboard.domain_database) commit(*blackboard.domain_database);
   }
   if (completely_built != nullptr) *completely_built = true;
 
