@@ -1,5 +1,5 @@
-// Runs the kavero-analyze tool as a user would, over the test language and
-// the demo domain.
+// Runs the kavero-analyze tool as a user would, over the test language, the
+// demo domain and the compiled sample domain.
 
 #include <sys/wait.h>
 
@@ -111,6 +111,7 @@ TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
       {"-", 2, "kavero-analyze: --morvik is required"},
       {morvik + " --frobnicate", 2, "kavero-analyze: unknown option --frobnicate"},
       {morvik + " --split words", 2, "kavero-analyze: --split takes paragraphs, lines or none"},
+      {morvik + " --compile-output x.dom -", 2, "kavero-analyze: --compile-output needs --compile"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
