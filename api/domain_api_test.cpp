@@ -160,12 +160,48 @@ TEST_F(Services, DomainInfo) {
   EXPECT_EQ(failed.code, 4);
 }
 
-TEST_F(Services, CompilationIsNotAvailableYet) {
+TEST_F(Services, CompilationReturnsTheReport) {
+  folder_.write("good/a.kav", "rule:{ <\"Alice\"> } = Person;\n");
+  const fs::path bad = folder_.write("bad/a.kav", "rule:{ <\"Alice\" } = Person;\n");
   Record e;
-  const std::string options = R"({"input":"x.kav"})";
-  EXPECT_EQ(zel_api_compile_domain(options.data(), options.size(), &e), nullptr);
-  EXPECT_EQ(e.code, 3);
-  EXPECT_EQ(e.text(), "Compiling rule sources is not available yet.");
+  std::string options = json{{"domains", folder_.str("good")}}.dump();
+  const char* report = zel_api_compile_domain(options.data(), options.size(), &e);
+  ASSERT_NE(report, nullptr) << e.text();
+  EXPECT_EQ(e.code, 0) << e.text();
+  EXPECT_EQ(json::parse(report), json::parse(R"({"return":true,"sink":{}})"));
+  EXPECT_TRUE(fs::exists(folder_.path() / "good" / "domain.dom"));
+
+  options = json{{"domains", folder_.str("bad")}}.dump();
+  report = zel_api_compile_domain(options.data(), options.size(), &e);
+  ASSERT_NE(report, nullptr) << e.text();
+  const json failed = json::parse(report);
+  EXPECT_EQ(failed["return"], false);
+  EXPECT_TRUE(failed["sink"].contains(bad.string())) << report;
+  EXPECT_FALSE(fs::exists(folder_.path() / "bad" / "domain.dom"));
+}
+
+TEST_F(Services, ADomainFolderIsCompiledWhenItIsLoaded) {
+  folder_.write("people/a.kav", "rule:{ <\"Alice\"> } = Person;\n");
+  folder_.write("people/domain.dom_info", R"({"concepts": ["Person"]})");
+  Record e;
+  zel_object* domain =
+      keep(zel_api_load_domain(engine(), folder_.str("people").c_str(), nullptr, 0, &e));
+  ASSERT_NE(domain, nullptr) << e.text();
+  EXPECT_TRUE(fs::exists(folder_.path() / "people" / "domain.dom"));
+  zel_object* result = analyse("Alice came home.");
+  ASSERT_EQ(zel_api_domain_process(domain, result, &e), result) << e.text();
+  EXPECT_NE(result_json(result).find("\"Person\""), std::string::npos) << result_json(result);
+}
+
+TEST_F(Services, ADomainFolderThatDoesNotCompileCannotBeLoaded) {
+  folder_.write("people/a.kav", "rule:{ <\"Alice\" } = Person;\n");
+  Record e;
+  EXPECT_EQ(zel_api_load_domain(engine(), folder_.str("people").c_str(), nullptr, 0, &e), nullptr);
+  EXPECT_NE(e.code, 0);
+  const std::string message = e.text();
+  EXPECT_EQ(message.rfind("Cannot build domain:" + folder_.str("people") + ":\n", 0), 0u) << message;
+  EXPECT_NE(message.find("a.kav"), std::string::npos) << message;
+  EXPECT_FALSE(fs::exists(folder_.path() / "people" / "domain.dom"));
 }
 
 TEST_F(Services, TokenizerRulesAreCompiledIntoTheirCacheFile) {

@@ -3,27 +3,32 @@
 #include <sstream>
 #include <string>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "base/error_message_testutil.h"
 
 namespace zel {
 namespace kavero {
 namespace {
 
-// The lines of the report are tested with the renderer.
-TEST(CheckDomainFile, AFailingCompilerLeavesTheReportUntouched) {
-  std::string report = "earlier";
-  EXPECT_EQ(testing::message_of([&] {
-              check_domain_file(R"({"domains":"/nowhere","morvik":"/r"})", report);
-            }),
-            "Compiling rule sources is not available yet.");
-  EXPECT_EQ(report, "earlier");
+using ::testing::HasSubstr;
 
+// The lines of the report are tested with the renderer.
+TEST(CheckDomainFile, AFailedCompilationReplacesTheReport) {
+  std::string report = "earlier";
+  EXPECT_EQ(check_domain_file(R"({"domains":"/nowhere","morvik":"/r"})", report), -1);
+  EXPECT_THAT(report, HasSubstr("Domain directory or config file [/nowhere] does not exists"));
+
+  report = "earlier";
   std::stringstream options;
   options << R"({"domains":"/nowhere"})";
-  EXPECT_EQ(testing::message_of([&] { check_domain_file(options, report); }),
-            "Compiling rule sources is not available yet.");
+  EXPECT_EQ(check_domain_file(options, report), -1);
+  EXPECT_THAT(report, HasSubstr("Domain directory or config file [/nowhere] does not exists"));
+}
+
+TEST(CheckDomainFile, AnEscapingErrorLeavesTheReportUntouched) {
+  std::string report = "earlier";
+  EXPECT_ANY_THROW(check_domain_file(R"({"kav_base64":5,"output_file":"/nowhere/d.dom"})", report));
   EXPECT_EQ(report, "earlier");
 }
 

@@ -13,6 +13,8 @@
 #include "compiler/backend/result_store.h"
 #include "compiler/backend/result_store_testutil.h"
 #include "compiler/parser/compile_result.h"
+#include "compiler/parser/source_parser.h"
+#include "core-afst/serialization.h"
 
 namespace zel {
 namespace compiler {
@@ -22,6 +24,7 @@ using ast::node::AnnotationDefinition;
 using ast::node::AttributeValue;
 using testing::call;
 using testing::Compilation;
+using testing::record_data;
 
 AnnotationDefinition on(const std::string& names,
                         std::vector<std::pair<std::string, AttributeValue>> attributes,
@@ -147,6 +150,84 @@ TEST_F(ConceptDefinitionsTest, NamesUsedInsideDefinitionsBecomeCaptures) {
   EXPECT_EQ(captures.str(), "1:names\n2:plugin::m::b\n3:plugin::m::t\n");
   EXPECT_EQ(store->concept_ids.size(), 3u);
   EXPECT_EQ(store->concept_ids.count("Person"), 0u);
+}
+
+// Builds over one domain pair in which each build visits some sources of
+// a domain: the stored definitions follow every source's current on
+// statements.
+class DefinitionBuilds : public ::testing::Test {
+ protected:
+  using Sources = std::vector<std::pair<std::string, std::string>>;
+
+  // One build pass over the sources (path, text); the first is full.
+  void build(const Sources& sources) {
+    compilation.open_database(first_, first_ ? -1 : 1700000000);
+    first_ = false;
+    auto store = compilation.store();
+    for (const auto& [path, text] : sources) {
+      ParseResult parsed = parse_kavero_source(compilation.blackboard, text, path, nullptr);
+      ASSERT_TRUE(parsed.ok) << text;
+      store->open(path);
+      store->collect(parsed.root);
+      store->close(path);
+    }
+    store->finalize();
+    compilation.close_database();
+  }
+
+  // The stored definitions of the domain file, one "Name: key=value ..."
+  // line per annotation.
+  std::vector<std::string> stored() {
+    auto db = afst::serialization::open_file_read(compilation.dom());
+    const auto definitions =
+        afst::serialization::get_object<AttributeCollectionMap>(db.get(), "uniq_concept_definitions");
+    std::vector<std::string> lines;
+    for (const auto& [name, settings] : definitions) {
+      std::string line = name + ":";
+      for (const auto& [key, value] : settings) line += " " + key + "=" + to_variant_string(value);
+      lines.push_back(line);
+    }
+    return lines;
+  }
+
+  Compilation compilation;
+
+ private:
+  bool first_ = true;
+};
+
+TEST_F(DefinitionBuilds, ARebuiltSourceReplacesItsOwnSettings) {
+  build({{"/s/a.kav", "on Person :{ scope=\"sentence\", triggers=kav::filter@(a=\"b\") };"},
+         {"/s/b.kav", "on Person :{ attributes=@(k=\"1\") };\non City :{ scope=\"sentence\" };"},
+         {"/s/c.kav", "rule:{ <'q'> } = Qq;"}});
+  const std::string call = "zel::compiler::ast::node::AssignCaptureGroup";
+  EXPECT_THAT(stored(), ::testing::ElementsAre(
+                            "City: scope=sentence",
+                            "Person: scope=sentence trigger=" + call + " attributes=<T>"));
+  EXPECT_NE(record_data(compilation.twin(), "uniq_source_definitions/s/a.kav"), "(none)");
+  EXPECT_EQ(record_data(compilation.twin(), "uniq_source_definitions/s/c.kav"), "(none)");
+
+  // a.kav drops its trigger and changes its scope: no clash with its old
+  // settings, the trigger is gone, b.kav's settings stay after a.kav's.
+  build({{"/s/a.kav", "on Person :{ scope=\"paragraph\" };"}});
+  EXPECT_THAT(stored(), ::testing::ElementsAre("City: scope=sentence",
+                                               "Person: scope=paragraph attributes=<T>"));
+
+  // b.kav alone: its settings still follow a.kav's.
+  build({{"/s/b.kav", "on Person :{ attributes=@(k=\"2\") };"}});
+  EXPECT_THAT(stored(), ::testing::ElementsAre("Person: scope=paragraph attributes=<T>"));
+
+  // a.kav without on statements takes its settings away.
+  build({{"/s/a.kav", "rule:{ <'q'> } = Qq;"}});
+  EXPECT_THAT(stored(), ::testing::ElementsAre("Person: attributes=<T>"));
+  EXPECT_EQ(record_data(compilation.twin(), "uniq_source_definitions/s/a.kav"), "(none)");
+}
+
+TEST_F(DefinitionBuilds, AnotherSourcesScopeStillStopsTheBuild) {
+  build({{"/s/a.kav", "on Person :{ scope=\"sentence\" };"}});
+  EXPECT_EQ(zel::testing::message_of(
+                [&] { build({{"/s/b.kav", "on Person :{ scope=\"paragraph\" };"}}); }),
+            "The  'on Person {scope= ...} statement has multiple different scope definitions.");
 }
 
 }  // namespace

@@ -135,6 +135,7 @@ ResultStore::ResultStore(Blackboard& blackboard_)
   concept_ids = read_table<Id2Info>(db, kConceptMap);
   capture_ids = read_table<Id2Info>(db, kCaptureMap);
   id_to_filename = read_table<StringStringMap>(database->twin_db().get(), kFileMap);
+  read_source_definitions(*this);
 }
 
 ResultStore::~ResultStore() = default;
@@ -173,6 +174,10 @@ void ResultStore::open(const std::string& path) {
   source_key = key + "_";
   debug_id = get_debug_id(path);
   id_to_filename.emplace(debug_id, path);
+  // The source's on statements replace its earlier settings; they are
+  // merged over those of every other source.
+  if (rebuilt_definitions.insert(path).second) source_definitions[path].clear();
+  concept_definitions = merged_source_definitions(*this, &path);
 }
 
 void ResultStore::collect(const ast::node::Root& root) {
@@ -197,6 +202,9 @@ void ResultStore::finalize() {
     token_encoder->build(true);
     ser::store_fsm(token_encoder, database->domain_db(), kTokenEncoder, std::string());
   }
+
+  store_source_definitions(*this);
+  concept_definitions = merged_source_definitions(*this, nullptr);
 
   sqlite3* db = database->domain_db().get();
   ser::store_object(db, kTokenMap, token_ids, std::string());

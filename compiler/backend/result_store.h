@@ -22,10 +22,14 @@
 //     "uniq_capture_map";
 //   twin: "uniq_id_2_filename_map".
 //
+// Each source's own on-statement settings are also kept in the twin
+// ("uniq_source_definitions" + path, concept_definitions.h); the stored
+// definitions are their merge in source order.
+//
 // The store reads all of them back when it is made, so an incremental build
 // (which visits only the changed sources) continues every numbering, keeps
-// the earlier token encoder and merges new on statements into the earlier
-// definitions. A source keeps the number it had in the stored file map, so
+// the earlier token encoder and merges the on statements of the changed
+// sources with the settings of the others. A source keeps the number it had in the stored file map, so
 // its rule records carry the same source key in every build and the old
 // ones are found and dropped; a new source takes the lowest number no
 // stored or opened source has.
@@ -168,7 +172,14 @@ class ResultStore : public DomainBuilderInterface {
   std::map<std::string, uint32_t> source_numbers;
   // Source keys and debug ids to full paths.
   StringStringMap id_to_filename;
+  // The merged settings of on statements: while a source is open, those
+  // of every other source and its own so far; after finalize, all.
   AttributeCollectionMap concept_definitions;
+  // Each source's own settings ("" for statements given with no source
+  // open), as stored in the twin or rebuilt by this build.
+  std::map<std::string, AttributeCollectionMap> source_definitions;
+  // The sources whose settings this build rebuilt.
+  std::set<std::string> rebuilt_definitions;
   // The stream types whose lexicons this build collects and builds.
   std::set<std::string> update_lexicons;
   uint32_t lexicon_threads = 4;
