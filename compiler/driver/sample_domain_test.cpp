@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -143,6 +141,46 @@ TEST(SampleDomain, CompiledThroughTheResultStoreItFindsCitiesPersonsAndCompanies
   fs::copy_file(compilation.dom(), folder.path() / "domain.dom");
   fs::copy_file(kSampleFolder / "domain.dom_info", folder.path() / "domain.dom_info");
   const std::string result = run_sample(folder.str("domain.dom"));
+  EXPECT_THAT(concepts_of(result, zel::testing::read_file(kSampleText)),
+              ::testing::ElementsAreArray(kSampleConcepts))
+      << result;
+}
+
+// The names of the entries of a folder, sorted.
+std::vector<std::string> listing(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// As the main job does it: compiled by the C interface into another
+// folder, beside a copy of the description.
+TEST(SampleDomain, CompiledByTheCInterfaceItFindsCitiesPersonsAndCompanies) {
+  const std::vector<std::string> before = listing(kSampleFolder);
+  zel::testing::ScratchFolder folder;
+  const std::string options =
+      json{{"domains", kSampleFolder.string()}, {"output_file", folder.str("domain.dom")}}.dump();
+  Record e;
+  const char* report = zel_api_compile_domain(options.c_str(), options.size(), &e);
+  ASSERT_EQ(e.code, 0) << e.text();
+  ASSERT_NE(report, nullptr);
+  EXPECT_EQ(json::parse(report).value("return", false), true) << report;
+  EXPECT_EQ(listing(kSampleFolder), before);  // nothing written beside the sources
+  fs::copy_file(kSampleFolder / "domain.dom_info", folder.path() / "domain.dom_info");
+  const std::string result = run_sample(folder.str("domain.dom"));
+  EXPECT_THAT(concepts_of(result, zel::testing::read_file(kSampleText)),
+              ::testing::ElementsAreArray(kSampleConcepts))
+      << result;
+}
+
+// A copy of the sample folder, loaded by its name, is compiled on load.
+TEST(SampleDomain, ACopyOfTheFolderIsCompiledOnLoad) {
+  zel::testing::ScratchFolder folder;
+  const fs::path copy = folder.path() / "sample";
+  fs::copy(kSampleFolder, copy);
+  const std::string result = run_sample(copy.string());
+  EXPECT_TRUE(fs::exists(copy / "domain.dom"));
   EXPECT_THAT(concepts_of(result, zel::testing::read_file(kSampleText)),
               ::testing::ElementsAreArray(kSampleConcepts))
       << result;
