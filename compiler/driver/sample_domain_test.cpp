@@ -174,6 +174,27 @@ TEST(SampleDomain, CompiledByTheCInterfaceItFindsCitiesPersonsAndCompanies) {
       << result;
 }
 
+// Every rule of the sample carries its own test ("@test:" and "@expected:"
+// lines); all of them pass against the compiled domain.
+TEST(SampleDomain, TheRulesOwnTestsPass) {
+  zel::testing::ScratchFolder folder;
+  const std::string options = json{{"domains", kSampleFolder.string()},
+                                   {"output_file", folder.str("domain.dom")},
+                                   {"unit_test", "true"},
+                                   {"language", "english"},
+                                   {"morvik", kLanguageRoot + "/morvik"}}
+                                  .dump();
+  Record e;
+  const char* report = zel_api_compile_domain(options.c_str(), options.size(), &e);
+  ASSERT_EQ(e.code, 0) << e.text();
+  ASSERT_NE(report, nullptr);
+  const json parsed = json::parse(report);
+  EXPECT_EQ(parsed.value("return", false), true) << report;
+  EXPECT_EQ(parsed["sink"]["app"].dump(),
+            R"([{"code":0,"msg":"TestResult: 4 rules, 4 tests, 0 failed","type":"note"}])")
+      << report;
+}
+
 // A copy of the sample folder, loaded by its name, is compiled on load.
 TEST(SampleDomain, ACopyOfTheFolderIsCompiledOnLoad) {
   zel::testing::ScratchFolder folder;
