@@ -28,7 +28,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zel::compiler::testing::GeneratedSourcesSpec;
+using zel::compiler::testing::GeneratedSourcesLayout;
 
 // A scratch folder for one benchmark, removed at its end.
 class Scratch {
@@ -57,8 +57,8 @@ nlohmann::json folder_options(const fs::path& sources, const fs::path& output) {
 
 void BM_FullBuild(benchmark::State& state) {
   Scratch scratch;
-  GeneratedSourcesSpec spec;
-  const auto paths = zel::compiler::testing::write_rule_sources(spec, scratch.path);
+  GeneratedSourcesLayout layout;
+  const auto paths = zel::compiler::testing::write_rule_sources(layout, scratch.path);
   const nlohmann::json options = {{"input_files", paths.front().string()},
                                   {"output_file", (scratch.path / "full.dom").string()},
                                   {"force", "true"},
@@ -78,11 +78,11 @@ BENCHMARK(BM_FullBuild)
 // The 100 sources written and built fully; returns the folder options.
 nlohmann::json built_hundred_sources(benchmark::State& state, const Scratch& scratch,
                                      std::vector<fs::path>& paths) {
-  GeneratedSourcesSpec spec;
-  spec.sources = 100;
+  GeneratedSourcesLayout layout;
+  layout.sources = 100;
   const fs::path sources = scratch.path / "sources";
   fs::create_directories(sources);
-  paths = zel::compiler::testing::write_rule_sources(spec, sources);
+  paths = zel::compiler::testing::write_rule_sources(layout, sources);
   // The sources are older than the domain built from them.
   const auto past = fs::last_write_time(paths.front()) - std::chrono::seconds(10);
   for (const fs::path& path : paths) fs::last_write_time(path, past);

@@ -16,15 +16,15 @@ namespace zel {
 namespace compiler {
 namespace {
 
-using testing::GeneratedSourcesSpec;
+using testing::GeneratedSourcesLayout;
 using testing::generate_rule_sources;
 
-GeneratedSourcesSpec small(int sources) {
-  GeneratedSourcesSpec spec;
-  spec.rules = 120;
-  spec.lexicon_entries = 400;
-  spec.sources = sources;
-  return spec;
+GeneratedSourcesLayout small(int sources) {
+  GeneratedSourcesLayout layout;
+  layout.rules = 120;
+  layout.lexicon_entries = 400;
+  layout.sources = sources;
+  return layout;
 }
 
 size_t count(const std::string& text, const std::string& part) {
@@ -93,7 +93,7 @@ size_t entries_of(const std::vector<std::string>& sources) {
 }
 
 // Spread over more sources, the same rules and entries are generated, and
-// the same spec gives the same texts.
+// the same layout gives the same texts.
 TEST(GeneratedSources, SpreadingKeepsTheRulesAndEntries) {
   const std::vector<std::string> one = generate_rule_sources(small(1));
   const std::vector<std::string> seven = generate_rule_sources(small(7));

@@ -68,26 +68,26 @@ std::string rule_text(int n, const std::vector<std::string>& vocabulary) {
 
 }  // namespace
 
-std::vector<std::string> generate_rule_sources(const GeneratedSourcesSpec& spec) {
-  Words words(spec.seed);
+std::vector<std::string> generate_rule_sources(const GeneratedSourcesLayout& layout) {
+  Words words(layout.seed);
   std::vector<std::string> vocabulary;
   for (int i = 0; i < 3000; ++i) vocabulary.push_back(words.next());
   std::vector<std::string> entries;
-  entries.reserve(static_cast<size_t>(spec.lexicon_entries));
-  for (int i = 0; i < spec.lexicon_entries; ++i) {
+  entries.reserve(static_cast<size_t>(layout.lexicon_entries));
+  for (int i = 0; i < layout.lexicon_entries; ++i) {
     std::string entry = words.next();
     if (i % 5 == 1) entry += " " + words.next();
     entries.push_back(entry);
   }
 
   std::vector<std::string> sources;
-  for (int s = 0; s < spec.sources; ++s) {
+  for (int s = 0; s < layout.sources; ++s) {
     std::ostringstream out;
     out << "// Generated source " << s << ".\n";
     const int first_entry =
-        static_cast<int>(static_cast<long>(spec.lexicon_entries) * s / spec.sources);
+        static_cast<int>(static_cast<long>(layout.lexicon_entries) * s / layout.sources);
     const int last_entry =
-        static_cast<int>(static_cast<long>(spec.lexicon_entries) * (s + 1) / spec.sources);
+        static_cast<int>(static_cast<long>(layout.lexicon_entries) * (s + 1) / layout.sources);
     // Lexicon statements of up to 100 entries; every fourth reads the stem
     // stream, every third gives its concept an attribute.
     for (int begin = first_entry; begin < last_entry; begin += 100) {
@@ -101,8 +101,8 @@ std::vector<std::string> generate_rule_sources(const GeneratedSourcesSpec& spec)
           << ";\n";
     }
     // Rules in blocks of ten: a namespace, a chain, then plain rules.
-    const int first_rule = static_cast<int>(static_cast<long>(spec.rules) * s / spec.sources);
-    const int last_rule = static_cast<int>(static_cast<long>(spec.rules) * (s + 1) / spec.sources);
+    const int first_rule = static_cast<int>(static_cast<long>(layout.rules) * s / layout.sources);
+    const int last_rule = static_cast<int>(static_cast<long>(layout.rules) * (s + 1) / layout.sources);
     for (int begin = first_rule, block = 0; begin < last_rule; begin += 10, ++block) {
       const int end = std::min(last_rule, begin + 10);
       if (block % 3 == 0) out << "namespace ns" << s << "_" << block << " {\n";
@@ -116,10 +116,10 @@ std::vector<std::string> generate_rule_sources(const GeneratedSourcesSpec& spec)
   return sources;
 }
 
-std::vector<std::filesystem::path> write_rule_sources(const GeneratedSourcesSpec& spec,
+std::vector<std::filesystem::path> write_rule_sources(const GeneratedSourcesLayout& layout,
                                                       const std::filesystem::path& folder) {
   std::vector<std::filesystem::path> paths;
-  const std::vector<std::string> sources = generate_rule_sources(spec);
+  const std::vector<std::string> sources = generate_rule_sources(layout);
   for (size_t i = 0; i < sources.size(); ++i) {
     char name[32];
     std::snprintf(name, sizeof name, "gen_%03zu.kav", i);

@@ -16,7 +16,7 @@ namespace zel {
 namespace compiler {
 namespace testing {
 
-struct GeneratedSourcesSpec {
+struct GeneratedSourcesLayout {
   int rules = 10000;
   int lexicon_entries = 100000;
   // The rules and entries are spread evenly over this many sources.
@@ -24,14 +24,14 @@ struct GeneratedSourcesSpec {
   uint32_t seed = 50;
 };
 
-// The texts of the sources. The same spec gives the same texts; spread
+// The texts of the sources. The same layout gives the same texts; spread
 // over more sources, the same rules and entries are generated (only their
 // grouping into namespaces and chains follows the source).
-std::vector<std::string> generate_rule_sources(const GeneratedSourcesSpec& spec);
+std::vector<std::string> generate_rule_sources(const GeneratedSourcesLayout& layout);
 
 // Writes the sources into the folder as "gen_000.kav", "gen_001.kav", ...
 // and returns their paths.
-std::vector<std::filesystem::path> write_rule_sources(const GeneratedSourcesSpec& spec,
+std::vector<std::filesystem::path> write_rule_sources(const GeneratedSourcesLayout& layout,
                                                       const std::filesystem::path& folder);
 
 // A rule in the generated form, different from every generated rule, to
