@@ -225,7 +225,8 @@ const char* build_domain_(const std::shared_ptr<IOptions>& options) {
     } catch (const FatalException& e) {
       log(wlog::kLevelError, [&](std::ostream& os) { os << e.what(); });
       throw FatalException(std::ostringstream(e.what()));
-    } catch (const std::runtime_error& e) {
+    } catch (const std::exception& e) {
+      // Also the JSON errors of a stored table that does not read.
       if (options->get("retry") != "true") throw;
       log(wlog::kLevelWarning, [&](std::ostream& os) { os << e.what(); });
       log(wlog::kLevelWarning, [](std::ostream& os) { os << "Switching off incremental build :"; });

@@ -10,6 +10,7 @@
 #include "base/unicode.h"
 #include "compiler/backend/input_stream.h"
 #include "compiler/driver/file_time.h"
+#include "compiler/driver/lexicon_stem_checks.h"
 #include "compiler/parser/compile_result.h"
 #include "compiler/parser/compiler_blackboard.h"
 #include "compiler/parser/diagnostics.h"
@@ -42,9 +43,7 @@ std::size_t SourceVisitor::visit_ast(const std::shared_ptr<DomainBuilderInterfac
         [&](std::ostream& os) { os << label << " [" << name << "]"; });
     builder->open(name);
     input_stream::visit(*blackboard, entry.root);
-    if (stem_checks) {
-      // The lexicon stem checks run here once they are part of the build.
-    }
+    if (stem_checks) analytics::visit(*blackboard, entry.root);
     input_stream::apply(*blackboard, entry.root);
     builder->collect(entry.root);
     builder->close(name);
