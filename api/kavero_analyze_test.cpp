@@ -1,5 +1,5 @@
-// Runs the kavero-analyze tool as a user would, over the test language and
-// the demo domain.
+// Runs the kavero-analyze tool as a user would, over the test language, the
+// demo domain and the compiled sample domain.
 
 #include <sys/wait.h>
 
@@ -111,6 +111,7 @@ TEST(KaveroAnalyze, ErrorsAreOneLineAndAFailureStatus) {
       {"-", 2, "kavero-analyze: --morvik is required"},
       {morvik + " --frobnicate", 2, "kavero-analyze: unknown option --frobnicate"},
       {morvik + " --split words", 2, "kavero-analyze: --split takes paragraphs, lines or none"},
+      {morvik + " --compile-output x.dom -", 2, "kavero-analyze: --compile-output needs --compile"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arguments);
@@ -204,6 +205,47 @@ TEST(KaveroAnalyze, WarningsGoToStandardErrorUnlessQuiet) {
   EXPECT_EQ(quiet.status, 0);
   EXPECT_EQ(quiet.err, "");
   EXPECT_EQ(quiet.out, shown.out);
+}
+
+// --compile compiles a domain folder (here the sample domain, into the
+// scratch folder beside a copy of its description) and runs it; a folder
+// that does not compile ends the run with the report.
+TEST(KaveroAnalyze, CompilesADomainFolderAndRunsIt) {
+  testing::ScratchFolder scratch;
+  const std::string morvik = "--morvik '" + kMorvik.string() + "'";
+  const fs::path sample = fs::path(KAVERO_SOURCE_DIR) / "samples" / "domain";
+  const fs::path output = scratch.path() / "out" / "domain.dom";
+  fs::create_directories(output.parent_path());
+  fs::copy_file(sample / "domain.dom_info", output.parent_path() / "domain.dom_info");
+  const ToolRun run = run_tool(scratch,
+                               morvik + " --compile '" + sample.string() + "' --compile-output '" +
+                                   output.string() + "' -",
+                               "Alice visited London.");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err.rfind("kavero-analyze: compiled " + sample.string() + " into " +
+                              output.string() + ": succeeded\n",
+                          0),
+            0u)
+      << run.err;
+  EXPECT_NE(run.err.find("kavero-analyze: compile report: {\"return\":true"), std::string::npos)
+      << run.err;
+  EXPECT_NE(run.out.find(R"([2,0,5,"Person",{"category":["human"],"kind":["first_name"]}])"),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find(R"([2,14,20,"City",{"country":["GB"]}])"), std::string::npos)
+      << run.out;
+
+  const fs::path broken = scratch.folder("broken");
+  scratch.write("broken/rules.kav", "rule:{ <'a' } = Xy;\n");
+  const ToolRun failed = run_tool(scratch, morvik + " --compile '" + broken.string() + "' -",
+                                  "Alice visited London.");
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_EQ(failed.out, "");
+  EXPECT_NE(failed.err.find(": failed\n"), std::string::npos) << failed.err;
+  EXPECT_NE(failed.err.find("rules.kav"), std::string::npos) << failed.err;
+  EXPECT_NE(failed.err.find("kavero-analyze: the compilation of " + broken.string() + " failed"),
+            std::string::npos)
+      << failed.err;
 }
 
 }  // namespace

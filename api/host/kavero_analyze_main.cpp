@@ -4,6 +4,7 @@
 //
 //   kavero-analyze --morvik FOLDER [--language NAME] [--root FOLDER]
 //                  [--options JSON] [--domain NAME] [--internal]
+//                  [--compile FOLDER [--compile-output FILE]]
 //                  [--split paragraphs|lines|none] [--quiet] [FILE]
 //
 // A host like any other: it includes only api/kavero.h and links only
@@ -16,7 +17,12 @@
 // memory does not grow with the input.
 //
 // --domain runs the named domain (or a ".dom" path) over every document
-// before it is printed; --internal prints the internal result JSON (every
+// before it is printed. --compile first compiles the rule sources (".kav")
+// of a domain folder with zel_api_compile_domain into --compile-output
+// (default: the folder's "domain.dom"), prints the verdict and the
+// compile-result report on standard error, stops with 1 when the
+// compilation failed, and otherwise runs the compiled domain (unless
+// --domain names another); --internal prints the internal result JSON (every
 // token and concept with its flags, and the lookup streams) instead of the
 // result JSON. --language defaults to "english"; --root (the engine's root
 // folder) defaults to the parent of the resource folder; --options is a
@@ -50,6 +56,7 @@ constexpr char kProgram[] = "kavero-analyze";
 constexpr char kUsage[] =
     "usage: kavero-analyze --morvik FOLDER [--language NAME] [--root FOLDER]\n"
     "                      [--options JSON] [--domain NAME] [--internal]\n"
+    "                      [--compile FOLDER [--compile-output FILE]]\n"
     "                      [--split paragraphs|lines|none] [--quiet] [FILE]\n"
     "\n"
     "Analyses the text of FILE (standard input for \"-\" or no FILE) with a\n"
@@ -62,6 +69,11 @@ constexpr char kUsage[] =
     "                    folder's parent)\n"
     "  --options JSON    a JSON object of analyzer options\n"
     "  --domain NAME     run the domain over every document first\n"
+    "  --compile FOLDER  compile the rule sources of the domain folder first,\n"
+    "                    print the verdict and the compile report on standard\n"
+    "                    error, and run the compiled domain\n"
+    "  --compile-output FILE  the compiled domain file (default:\n"
+    "                    FOLDER/domain.dom)\n"
     "  --internal        print the internal result JSON instead\n"
     "  --split MODE      one document per paragraph (blank-line separated,\n"
     "                    the default), per line, or \"none\" for the whole\n"
@@ -77,6 +89,8 @@ struct Arguments {
   std::string language = "english";
   std::string options;
   std::string domain;
+  std::string compile;
+  std::string compile_output;
   std::string file = "-";
   Split split = Split::kParagraphs;
   bool internal = false;
@@ -107,6 +121,10 @@ Arguments parse_arguments(int argc, char** argv) {
       arguments.options = value();
     } else if (argument == "--domain") {
       arguments.domain = value();
+    } else if (argument == "--compile") {
+      arguments.compile = value();
+    } else if (argument == "--compile-output") {
+      arguments.compile_output = value();
     } else if (argument == "--internal") {
       arguments.internal = true;
     } else if (argument == "--split") {
@@ -136,6 +154,9 @@ Arguments parse_arguments(int argc, char** argv) {
     }
   }
   if (arguments.morvik.empty()) usage_error("--morvik is required");
+  if (!arguments.compile_output.empty() && arguments.compile.empty()) {
+    usage_error("--compile-output needs --compile");
+  }
   return arguments;
 }
 
@@ -249,6 +270,28 @@ struct Handle {
   zel_object* handle;
 };
 
+// Compiles the domain folder and returns the compiled domain file. The
+// verdict and the report go to standard error; a failed compilation ends
+// the run.
+std::string compile_domain(const Arguments& arguments) {
+  const std::string output = arguments.compile_output.empty()
+                                 ? arguments.compile + "/domain.dom"
+                                 : arguments.compile_output;
+  const std::string options = "{\"domains\":" + json_string(arguments.compile) +
+                              ",\"output_file\":" + json_string(output) + "}";
+  zel_exception error = {};
+  const char* report = zel_api_compile_domain(options.c_str(), options.size(), &error);
+  check(error);
+  const std::string text = report == nullptr ? std::string() : std::string(report);
+  // The report is compact JSON: {"return":true|false,"sink":{...}}.
+  const bool succeeded = text.find("\"return\":true") != std::string::npos;
+  std::cerr << kProgram << ": compiled " << arguments.compile << " into " << output << ": "
+            << (succeeded ? "succeeded" : "failed") << "\n"
+            << kProgram << ": compile report: " << one_line(text) << std::endl;
+  if (!succeeded) throw Failure{"the compilation of " + arguments.compile + " failed"};
+  return output;
+}
+
 void run(const Arguments& arguments) {
   std::ifstream file;
   std::istream* in = &std::cin;
@@ -276,9 +319,14 @@ void run(const Arguments& arguments) {
   const std::string options = analyzer_options(arguments);
   Handle analyzer(zel_api_get_analyzer(engine.handle, options.c_str(), options.size(), &error));
   check(error);
+  std::string domain_name = arguments.domain;
+  if (!arguments.compile.empty()) {
+    const std::string compiled = compile_domain(arguments);
+    if (domain_name.empty()) domain_name = compiled;
+  }
   Handle domain;
-  if (!arguments.domain.empty()) {
-    domain.handle = zel_api_load_domain(engine.handle, arguments.domain.c_str(), nullptr, 0, &error);
+  if (!domain_name.empty()) {
+    domain.handle = zel_api_load_domain(engine.handle, domain_name.c_str(), nullptr, 0, &error);
     check(error);
   }
 
@@ -319,7 +367,11 @@ int main(int argc, char** argv) {
   mallopt(M_TOP_PAD, 16 << 20);
   std::ios::sync_with_stdio(false);
   const Arguments arguments = parse_arguments(argc, argv);
-  if (!arguments.quiet) zel_api_add_logger(256, "warning", on_message);
+  if (!arguments.quiet) {
+    zel_api_add_logger(256, "warning", on_message);
+    // The compiler logs under its own id.
+    zel_api_add_logger(4096, "warning", on_message);
+  }
   try {
     run(arguments);
     return 0;
