@@ -47,6 +47,27 @@ void start_empty_network(Network& net) {
   if (net.NumStates() == 0) net.SetStart(net.AddState());
 }
 
+// The builder's symbol tables. A network given a table shares its contents
+// with it, and adding a symbol through the library's interface to a table
+// whose contents are shared copies the whole table first (copy on write):
+// once per new symbol when networks are made between additions, which is
+// quadratic in the number of symbols. The builder's tables add their
+// symbols in place instead, so every network of a builder sees one growing
+// table; tables only grow and a key never changes its text, so a network's
+// labels keep their texts. The builder adds symbols only through add():
+// the library's own AddSymbol would take the contents as shared and give
+// the table object a copy of its own.
+class GrowingTable : public fst::SymbolTable {
+ public:
+  explicit GrowingTable(const std::string& name)
+      : GrowingTable(std::make_shared<fst::internal::SymbolTableImpl>(name)) {}
+  int64_t add(const std::string& text) { return contents_->AddSymbol(text); }
+ private:
+  explicit GrowingTable(std::shared_ptr<fst::internal::SymbolTableImpl> contents)
+      : fst::SymbolTable(contents), contents_(std::move(contents)) {}
+  std::shared_ptr<fst::internal::SymbolTableImpl> contents_;
+};
+
 std::shared_ptr<Network> network_with_start() {
   auto net = std::make_shared<Network>();
   net->SetStart(net->AddState());
@@ -90,12 +111,14 @@ void Builder::clear() {
   stack_.clear();
   current_ = nullptr;
   add_root();
-  lower_ = std::make_shared<fst::SymbolTable>("lower");
-  upper_ = std::make_shared<fst::SymbolTable>("upper");
-  lower_->AddSymbol("eps");
-  upper_->AddSymbol("eps");
-  lower_->AddSymbol("EPS");
-  upper_->AddSymbol("EPS");
+  auto lower = std::make_shared<GrowingTable>("lower");
+  auto upper = std::make_shared<GrowingTable>("upper");
+  for (const char* text : {"eps", "EPS"}) {
+    lower->add(text);
+    upper->add(text);
+  }
+  lower_ = std::move(lower);
+  upper_ = std::move(upper);
 }
 
 std::shared_ptr<stack_item> Builder::new_item(stack_item* parent) {
@@ -299,7 +322,11 @@ namespace {
 int64_t add_if_missing(fst::SymbolTable& table, const std::string& text) {
   // Find first: adding to a table shared with a network copies it.
   const int64_t key = table.Find(text);
-  return key != fst::kNoSymbol ? key : table.AddSymbol(text);
+  if (key != fst::kNoSymbol) return key;
+  // A table set from outside keeps copy on write: networks made with it
+  // keep the contents they were given.
+  if (auto* growing = dynamic_cast<GrowingTable*>(&table)) return growing->add(text);
+  return table.AddSymbol(text);
 }
 
 }  // namespace

@@ -21,7 +21,10 @@
 // symbol table "lower", output texts in "upper". Both tables hold "eps" with
 // key 0 (the library's epsilon) and "EPS" with key 1 (the label that
 // determinisation writes for residual output). Every arc and every final state
-// carries the weight One.
+// carries the weight One. The networks of a builder share its two tables,
+// which grow in place as symbols are added: a network handed out sees the
+// symbols added after it as well (a key never changes its text), and adding a
+// symbol costs the same however many networks share the table.
 //
 // Failures are std::runtime_error with fixed texts (see each operation); fatal
 // reports of the finite-state library arrive as AFSTException. A builder

@@ -647,6 +647,29 @@ TEST(BuilderTest, ReplacedTablesServeLaterArcs) {
   EXPECT_EQ(accepted_paths(*b.build(true)), (Paths{"k"}));
 }
 
+// The builder's own tables grow in place for all its networks; a table set
+// from outside that another network shares is copied before it grows, so
+// that network's table stays as it was.
+TEST(BuilderTest, NewSymbolsLeaveOutsideTablesAlone) {
+  Builder b;
+  add_rule(b, {"a"});
+  const auto first = b.simple_copy();
+  add_rule(b, {"b"});
+  EXPECT_EQ(first->InputSymbols()->Find("b"), b.lower_table()->Find("b"));
+  EXPECT_EQ(accepted_paths(*first), (Paths{"a"}));
+
+  auto outside = std::make_shared<fst::SymbolTable>("outside");
+  outside->AddSymbol("eps");
+  outside->AddSymbol("EPS");
+  fst::StdVectorFst other;
+  other.SetInputSymbols(outside.get());
+  Builder c;
+  c.set_lower_table(outside);
+  add_rule(c, {"k"});
+  EXPECT_EQ(c.lower_table()->Find("k"), 2);
+  EXPECT_EQ(other.InputSymbols()->Find("k"), fst::kNoSymbol);
+}
+
 // Determinisation is functional: a network that maps one input to two
 // different outputs cannot be determinised, and the library's fatal report
 // reaches the caller. Inputs of different lengths are fine: the outputs they
