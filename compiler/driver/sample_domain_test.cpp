@@ -195,6 +195,47 @@ TEST(SampleDomain, TheRulesOwnTestsPass) {
       << report;
 }
 
+// A copy of the sample whose expectation no rule meets: the compilation
+// fails, the summary counts the failed test, and the source's report holds
+// the failed test's error lines.
+TEST(SampleDomain, ABrokenExpectationFailsWithTheTestsErrorLines) {
+  zel::testing::ScratchFolder folder;
+  const fs::path copy = folder.path() / "sample";
+  fs::copy(kSampleFolder, copy);
+  std::string text = zel::testing::read_file(copy / "companies.kav");
+  const std::string expected = "@expected: Northwind Bank = Company";
+  ASSERT_NE(text.find(expected), std::string::npos);
+  text.replace(text.find(expected), expected.size(), "@expected: Bank = Company");
+  folder.write("sample/companies.kav", text);
+
+  const std::string options = json{{"domains", copy.string()},
+                                   {"output_file", folder.str("domain.dom")},
+                                   {"unit_test", "true"},
+                                   {"language", "english"},
+                                   {"morvik", kLanguageRoot + "/morvik"}}
+                                  .dump();
+  Record e;
+  const char* report = zel_api_compile_domain(options.c_str(), options.size(), &e);
+  ASSERT_EQ(e.code, 0) << e.text();
+  ASSERT_NE(report, nullptr);
+  const json parsed = json::parse(report);
+  EXPECT_EQ(parsed.value("return", true), false) << report;
+  EXPECT_EQ(parsed["sink"]["app"].dump(),
+            R"([{"code":0,"msg":"TestResult: 4 rules, 4 tests, 1 failed","type":"note"}])")
+      << report;
+  std::string errors;
+  for (const auto& [source, entries] : parsed["sink"].items()) {
+    if (source == "app") continue;
+    for (const json& entry : entries) {
+      if (entry.value("type", "") == "error") errors += entry.value("msg", "") + "\n";
+    }
+  }
+  EXPECT_NE(errors.find("(failed)"), std::string::npos) << report;
+  EXPECT_NE(errors.find("Bank"), std::string::npos) << report;
+  // The domain itself was built completely, so it stays for its tests.
+  EXPECT_TRUE(fs::exists(folder.path() / "domain.dom"));
+}
+
 // A copy of the sample folder, loaded by its name, is compiled on load.
 TEST(SampleDomain, ACopyOfTheFolderIsCompiledOnLoad) {
   zel::testing::ScratchFolder folder;
