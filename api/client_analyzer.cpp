@@ -1,7 +1,5 @@
 #include "api/client_analyzer.h"
 
-#include <cstring>
-
 #include "api/client_exception.h"
 
 namespace omr {
@@ -9,14 +7,8 @@ namespace analyzer {
 
 namespace {
 
-zel_exception zeroed_record() {
-  zel_exception record;
-  std::memset(&record, 0, sizeof record);
-  return record;
-}
-
 zel_object* make_analyzer(const engine::Engine& engine, const common::OptionMap& options) {
-  zel_exception record = zeroed_record();
+  zel_exception record = common::zeroed_record();
   const std::string text = common::options_to_string(options);
   zel_object* handle = zel_api_get_analyzer(engine.handle(), text.c_str(), text.size(), &record);
   common::handle_exception(record);
@@ -45,7 +37,7 @@ Results wrapper_zel_api_analyze_document(const engine::Engine& engine, const Ana
                                          const char* text, size_t length,
                                          const common::OptionMap& options) {
   const std::string option_text = common::options_to_string(options);
-  zel_exception record = zeroed_record();
+  zel_exception record = common::zeroed_record();
   zel_object* handle = zel_api_analyze_document(analyzer.handle(), text, length,
                                                 option_text.c_str(), option_text.size(), &record);
   // The new result is owned before the record is checked, so that a
@@ -56,7 +48,7 @@ Results wrapper_zel_api_analyze_document(const engine::Engine& engine, const Ana
 }
 
 void wrapper_zel_api_analyze_results(const Analyzer& analyzer, const Results& results) {
-  zel_exception record = zeroed_record();
+  zel_exception record = common::zeroed_record();
   zel_api_analyze_result(analyzer.handle(), results.handle(), &record);
   common::handle_exception(record);
 }

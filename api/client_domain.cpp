@@ -1,21 +1,9 @@
 #include "api/client_domain.h"
 
-#include <cstring>
-
 #include "api/client_exception.h"
 
 namespace omr {
 namespace domain {
-
-namespace {
-
-zel_exception zeroed_record() {
-  zel_exception record;
-  std::memset(&record, 0, sizeof record);
-  return record;
-}
-
-}  // namespace
 
 Domain::Domain(zel_object* handle, const engine::Engine& engine,
                const common::OptionMap& options)
@@ -31,7 +19,7 @@ analyzer::Results Domain::operator()(analyzer::Results results) {
 Domain wrapper_zel_api_load_domain(const engine::Engine& engine, const std::string& name,
                                    const common::OptionMap& options) {
   const std::string text = common::options_to_string(options);
-  zel_exception record = zeroed_record();
+  zel_exception record = common::zeroed_record();
   zel_object* handle =
       zel_api_load_domain(engine.handle(), name.c_str(), text.c_str(), text.size(), &record);
   Domain domain(handle, engine, options);
@@ -41,7 +29,7 @@ Domain wrapper_zel_api_load_domain(const engine::Engine& engine, const std::stri
 
 void wrapper_zel_api_domain_process(const Domain& domain, const analyzer::Results& results) {
   results.drop_parsed();
-  zel_exception record = zeroed_record();
+  zel_exception record = common::zeroed_record();
   zel_api_domain_process(domain.handle(), results.handle(), &record);
   common::handle_exception(record);
 }

@@ -29,5 +29,11 @@ void handle_exception(const zel_exception& record) {
   }
 }
 
+zel_exception zeroed_record() {
+  zel_exception record;
+  std::memset(&record, 0, sizeof record);
+  return record;
+}
+
 }  // namespace common
 }  // namespace omr

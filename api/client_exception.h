@@ -35,6 +35,10 @@ class JsonException : public Exception {
 // other code (0 above all) raises nothing.
 void handle_exception(const zel_exception& record);
 
+// An error record with every byte zero (code 0, empty message), ready to
+// hand to a call of the C interface.
+zel_exception zeroed_record();
+
 }  // namespace common
 }  // namespace omr
 

@@ -1,6 +1,5 @@
 #include "api/client_object.h"
 
-#include <cstring>
 #include <exception>
 #include <iostream>
 #include <utility>
@@ -9,16 +8,6 @@
 
 namespace omr {
 namespace common {
-
-namespace {
-
-zel_exception zeroed_record() {
-  zel_exception record;
-  std::memset(&record, 0, sizeof record);
-  return record;
-}
-
-}  // namespace
 
 void release_handle(zel_object* handle) {
   if (handle == nullptr) return;

@@ -34,23 +34,25 @@ fs::path copy_beside(const fs::path& from, const fs::path& target) {
 
 }  // namespace
 
-FileGuard::FileGuard(fs::path dom) : dom_(std::move(dom)), dom_inc_(twin_of(dom_)) {}
+FileGuard::FileGuard(fs::path dom, fs::path work)
+    : dom_(std::move(dom)), dom_inc_(twin_of(dom_)), work_(std::move(work)), work_inc_(twin_of(work_)) {}
 
 FileGuard::~FileGuard() = default;
 
 const fs::path& FileGuard::dom() const { return dom_; }
 
-OriginalFileGuard::OriginalFileGuard(fs::path dom)
-    : FileGuard(std::move(dom)), work_(dom_), work_inc_(twin_of(work_)) {}
+const fs::path& FileGuard::copy_to_work_on() const { return work_; }
+
+const fs::path& FileGuard::copy_inc_to_work_on() const { return work_inc_; }
+
+OriginalFileGuard::OriginalFileGuard(fs::path dom) : FileGuard(dom, dom) {}
 
 OriginalFileGuard::~OriginalFileGuard() = default;
 
 void OriginalFileGuard::save() {}
 
 TempFileGuard::TempFileGuard(fs::path dom)
-    : FileGuard(std::move(dom)),
-      work_(fs::temp_directory_path() / generate_uniq_name("mdc-", ".dom")),
-      work_inc_(twin_of(work_)) {
+    : FileGuard(std::move(dom), fs::temp_directory_path() / generate_uniq_name("mdc-", ".dom")) {
   try {
     fs::copy_file(dom_, work_, fs::copy_options::overwrite_existing);
     if (fs::exists(dom_inc_)) fs::copy_file(dom_inc_, work_inc_, fs::copy_options::overwrite_existing);

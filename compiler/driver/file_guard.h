@@ -17,7 +17,9 @@ namespace compiler {
 
 class FileGuard {
  public:
-  explicit FileGuard(std::filesystem::path dom);
+  // A guard over the domain file `dom` whose build writes `work` (and the
+  // work file's twin).
+  FileGuard(std::filesystem::path dom, std::filesystem::path work);
   virtual ~FileGuard();
 
   FileGuard(const FileGuard&) = delete;
@@ -28,12 +30,14 @@ class FileGuard {
   // The domain file.
   virtual const std::filesystem::path& dom() const;
   // The file the build writes, and its twin.
-  virtual const std::filesystem::path& copy_to_work_on() const = 0;
-  virtual const std::filesystem::path& copy_inc_to_work_on() const = 0;
+  virtual const std::filesystem::path& copy_to_work_on() const;
+  virtual const std::filesystem::path& copy_inc_to_work_on() const;
 
  protected:
   std::filesystem::path dom_;
   std::filesystem::path dom_inc_;
+  std::filesystem::path work_;
+  std::filesystem::path work_inc_;
 };
 
 // The build writes the pair itself; save() has nothing to do.
@@ -43,12 +47,6 @@ class OriginalFileGuard : public FileGuard {
   ~OriginalFileGuard() override;
 
   void save() override;
-  const std::filesystem::path& copy_to_work_on() const override { return work_; }
-  const std::filesystem::path& copy_inc_to_work_on() const override { return work_inc_; }
-
- private:
-  std::filesystem::path work_;
-  std::filesystem::path work_inc_;
 };
 
 // The build writes copies of the pair: "mdc-" + a random UUID + ".dom" in
@@ -67,12 +65,6 @@ class TempFileGuard : public FileGuard {
   // before either is renamed: a missing work twin raises the file-system
   // error and leaves the pair untouched.
   void save() override;
-  const std::filesystem::path& copy_to_work_on() const override { return work_; }
-  const std::filesystem::path& copy_inc_to_work_on() const override { return work_inc_; }
-
- private:
-  std::filesystem::path work_;
-  std::filesystem::path work_inc_;
 };
 
 }  // namespace compiler

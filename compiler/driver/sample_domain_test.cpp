@@ -69,6 +69,22 @@ struct Record : zel_exception {
   std::string text() const { return std::string(message, strnlen(message, sizeof message)); }
 };
 
+// Compiles a domain folder into `output` through the C interface with the
+// rules' own tests on (test language "english"); returns the report, or
+// the empty text (with a failure) when the call raised.
+std::string compile_with_rule_tests(const fs::path& domain, const std::string& output) {
+  const std::string options = json{{"domains", domain.string()},
+                                   {"output_file", output},
+                                   {"unit_test", "true"},
+                                   {"language", "english"},
+                                   {"morvik", kLanguageRoot + "/morvik"}}
+                                  .dump();
+  Record e;
+  const char* report = zel_api_compile_domain(options.c_str(), options.size(), &e);
+  EXPECT_EQ(e.code, 0) << e.text();
+  return report == nullptr ? std::string() : std::string(report);
+}
+
 // Runs the domain `name` over the sample text, analysed with the test
 // language, through the C interface; returns the result JSON.
 std::string run_sample(const std::string& name) {
@@ -178,16 +194,8 @@ TEST(SampleDomain, CompiledByTheCInterfaceItFindsCitiesPersonsAndCompanies) {
 // lines); all of them pass against the compiled domain.
 TEST(SampleDomain, TheRulesOwnTestsPass) {
   zel::testing::ScratchFolder folder;
-  const std::string options = json{{"domains", kSampleFolder.string()},
-                                   {"output_file", folder.str("domain.dom")},
-                                   {"unit_test", "true"},
-                                   {"language", "english"},
-                                   {"morvik", kLanguageRoot + "/morvik"}}
-                                  .dump();
-  Record e;
-  const char* report = zel_api_compile_domain(options.c_str(), options.size(), &e);
-  ASSERT_EQ(e.code, 0) << e.text();
-  ASSERT_NE(report, nullptr);
+  const std::string report = compile_with_rule_tests(kSampleFolder, folder.str("domain.dom"));
+  ASSERT_FALSE(report.empty());
   const json parsed = json::parse(report);
   EXPECT_EQ(parsed.value("return", false), true) << report;
   EXPECT_EQ(parsed["sink"]["app"].dump(),
@@ -208,16 +216,8 @@ TEST(SampleDomain, ABrokenExpectationFailsWithTheTestsErrorLines) {
   text.replace(text.find(expected), expected.size(), "@expected: Bank = Company");
   folder.write("sample/companies.kav", text);
 
-  const std::string options = json{{"domains", copy.string()},
-                                   {"output_file", folder.str("domain.dom")},
-                                   {"unit_test", "true"},
-                                   {"language", "english"},
-                                   {"morvik", kLanguageRoot + "/morvik"}}
-                                  .dump();
-  Record e;
-  const char* report = zel_api_compile_domain(options.c_str(), options.size(), &e);
-  ASSERT_EQ(e.code, 0) << e.text();
-  ASSERT_NE(report, nullptr);
+  const std::string report = compile_with_rule_tests(copy, folder.str("domain.dom"));
+  ASSERT_FALSE(report.empty());
   const json parsed = json::parse(report);
   EXPECT_EQ(parsed.value("return", true), false) << report;
   EXPECT_EQ(parsed["sink"]["app"].dump(),
